@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs everything Kestro's build and tests need on Debian 12. Runs apt-get
+# as root (through sudo when not root); installs nothing that is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config python3
+  clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev
+  dmidecode hyperfine valgrind util-linux
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+"${as_root[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,73 @@
+#include "app/program.h"
+
+#include "app/run.h"
+#include "core/ansi_code_page.h"
+#include "core/error.h"
+#include "core/report_text.h"
+#include "core/text.h"
+#include "platform/report_file.h"
+#include "ui/viewer.h"
+
+namespace kestro {
+namespace {
+
+class PlatformOutput : public ReportOutput {
+ public:
+  void WriteReportFile(const std::u16string& outputPath, std::u16string_view reportText) override {
+    std::string bytes = ToAnsiBytes(reportText);
+    bytes += ToAnsiBytes(kLineEnd);  // the file's last line is empty
+    ReplaceFileContents(outputPath, bytes);
+  }
+
+  void ShowReportWindow(std::u16string_view reportText) override {
+    viewer_ = OpenReportViewer();
+    viewer_->ShowReportWindow(reportText);
+  }
+
+  int LiveUntilWindowCloses() { return viewer_->RunUntilClosed(); }
+
+ private:
+  std::unique_ptr<ReportViewer> viewer_;
+};
+
+}  // namespace
+
+std::optional<int> Program::AnswerInformationalArgument(std::span<const std::u16string> arguments,
+                                                        std::string_view usage) const {
+  for (const std::u16string& argument : arguments) {
+    if (argument == u"--help" || argument == u"-h") {
+      PrintInformation(std::string(usage));
+      return 0;
+    }
+    if (argument == u"--version") {
+      PrintInformation("Kestro 1.00\n");
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
+
+int Program::Run(const CommandLine& commandLine, const SourceFactory& makeSource) const {
+  try {
+    const std::unique_ptr<RecordSource> source = makeSource();
+    PlatformOutput output;
+    if (RunKestro(commandLine, *source, output) == RunOutcome::WindowShown) return output.LiveUntilWindowCloses();
+    return 0;
+  } catch (const RuntimeError& error) {
+    ShowFailure(FormatFailure(name_, error));
+    return 1;
+  } catch (const std::bad_alloc&) {
+    ShowFailure(name_ + ": run-time error 7: Out of memory");
+    return 1;
+  } catch (const std::exception& error) {
+    ShowFailure(name_ + ": run-time error: " + error.what());
+    return 1;
+  }
+}
+
+int Program::ReportUsageError(const std::string& text) const {
+  ShowFailure(FormatFailure(name_, RuntimeError(ErrorCode::BadArguments, text)));
+  return 2;
+}
+
+}  // namespace kestro

@@ -1,0 +1,47 @@
+#include "app/run.h"
+
+#include "core/report_text.h"
+#include "profile/profile.h"
+#include "smbios/raw_smbios.h"
+#include "smbios/type1_walk.h"
+
+namespace kestro {
+namespace {
+
+void AppendVersions(const VersionTexts& versions, ReportText& report) {
+  report.AppendLine(u"[Versions]");
+  report.AppendValue(u"Version=", versions.programVersion);
+  report.AppendValue(u"ReleaseDate=", versions.releaseDate);
+  report.AppendValue(u"SpecVersion=", versions.specVersion);
+  report.AppendValue(u"SpecReleaseDate=", versions.specReleaseDate);
+}
+
+}  // namespace
+
+std::u16string BuildReport(const Switches& switches, RecordSource& source) {
+  const VersionTexts versions;
+  const SmbiosCapture capture = CollectRawSmbios(source);
+  // The walk only reads the table, so one walk serves "ProdNum=" and "[SMBIOSType1]".
+  const Type1Strings type1 = WalkType1Strings(capture.rawSmbiosText);
+  ReportText report;
+  CollectBiosStrings(source, capture, type1, report);
+  AppendVersions(versions, report);
+  if (switches.pnp) ListPnpDevices(source, report);
+  if (switches.type1) ListSmbiosType1(type1, report);
+  return report.Text();
+}
+
+RunOutcome RunKestro(const CommandLine& commandLine, RecordSource& source, ReportOutput& output) {
+  const Switches switches = ReadSwitches(commandLine.argumentText);
+  const std::u16string reportText = BuildReport(switches, source);
+  // Settled only after all collecting is done.
+  const std::u16string outputPath = SettleOutputPath(commandLine);
+  if (switches.showDialog) {
+    output.ShowReportWindow(reportText);
+    return RunOutcome::WindowShown;
+  }
+  output.WriteReportFile(outputPath, reportText);
+  return RunOutcome::FileWritten;
+}
+
+}  // namespace kestro

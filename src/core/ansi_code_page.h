@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The system's ANSI code page: the one place where the report's characters
+// meet bytes. Each platform defines these (Windows: the real ANSI code page;
+// elsewhere Windows-1252 stands for it).
+namespace kestro {
+
+// The character whose code in the ANSI code page is `code`.
+char16_t AnsiCodeToChar(std::uint8_t code);
+
+// `text` in the ANSI code page; a character the code page cannot hold becomes
+// its replacement character "?", never a look-alike.
+std::string ToAnsiBytes(std::u16string_view text);
+
+}  // namespace kestro

@@ -1,0 +1,59 @@
+#include "core/command_line.h"
+
+#include <algorithm>
+
+#include "core/text.h"
+
+namespace kestro {
+namespace {
+
+constexpr std::u16string_view kFileSwitch = u"/File:";
+
+bool Occurs(std::u16string_view text, std::u16string_view what) {
+  return FindIgnoringCase(text, what) != 0;
+}
+
+}  // namespace
+
+CommandLine CommandLine::FromArguments(std::span<const std::u16string> arguments) {
+  CommandLine line;
+  for (const std::u16string& argument : arguments) {
+    if (!line.argumentEnds.empty()) line.argumentText += u' ';
+    line.argumentText += argument;
+    line.argumentEnds.push_back(line.argumentText.size());
+  }
+  return line;
+}
+
+CommandLine CommandLine::FromArgumentText(std::u16string argumentText) {
+  return CommandLine{std::move(argumentText), {}};
+}
+
+Switches ReadSwitches(std::u16string_view argumentText) {
+  Switches switches;
+  switches.pnp = Occurs(argumentText, u"/PNP");
+  switches.type1 = Occurs(argumentText, u"/Type1");
+  switches.showDialog = Occurs(argumentText, u"/SHOWDIALOG");
+  // "/DRIVER" is accepted and changes nothing.
+  return switches;
+}
+
+std::u16string SettleOutputPath(const CommandLine& commandLine) {
+  const std::u16string_view text = commandLine.argumentText;
+  const std::size_t p = FindIgnoringCase(text, kFileSwitch);  // from 1
+  if (p == 0) return std::u16string(kDefaultOutputPath);
+  const std::size_t pathStart = p - 1 + kFileSwitch.size();  // from 0
+  std::size_t pathEnd;                                        // from 0, one past the path
+  if (commandLine.argumentEnds.empty()) {
+    pathEnd = text.find(u' ', p);  // the search starts at position p + 1
+    if (pathEnd == std::u16string_view::npos) pathEnd = text.size();
+  } else {
+    // "/File:" holds no space, so it lies within one argument: the first whose
+    // end is behind it.
+    pathEnd = *std::lower_bound(commandLine.argumentEnds.begin(), commandLine.argumentEnds.end(),
+                                pathStart);
+  }
+  return std::u16string(text.substr(pathStart, pathEnd - pathStart));
+}
+
+}  // namespace kestro

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestro {
+
+// The argument text: everything on the command line after the program's own
+// name, as one text. Where the platform hands the arguments over one by one,
+// they are joined with single spaces and `argumentEnds` remembers where each
+// ends (one past its last character), so that a "/File:" path may hold a
+// space that stood inside one argument.
+struct CommandLine {
+  std::u16string argumentText;
+  std::vector<std::size_t> argumentEnds;
+
+  static CommandLine FromArguments(std::span<const std::u16string> arguments);
+  static CommandLine FromArgumentText(std::u16string argumentText);
+};
+
+// The switches, each found anywhere in the argument text, letter case ignored,
+// also inside a longer word or a path.
+struct Switches {
+  bool pnp = false;
+  bool type1 = false;
+  bool showDialog = false;
+};
+
+Switches ReadSwitches(std::u16string_view argumentText);
+
+// The report file path: what follows the first "/File:" up to the first space
+// after it (or, with `argumentEnds`, up to the end of its argument); an empty
+// path stays empty. Without "/File:", "Kestro.ini".
+std::u16string SettleOutputPath(const CommandLine& commandLine);
+
+inline constexpr std::u16string_view kDefaultOutputPath = u"Kestro.ini";
+
+}  // namespace kestro

@@ -1,0 +1,49 @@
+#include "core/windows1252.h"
+
+#include <array>
+
+namespace kestro {
+namespace {
+
+// Bytes 80..9F, the only ones whose character is not the byte's own value.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80..87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88..8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90..97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98..9F
+};
+
+constexpr char kReplacement = '?';
+
+char EncodeOne(char16_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+    if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
+  }
+  return kReplacement;
+}
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+}  // namespace
+
+char16_t Windows1252ToChar(std::uint8_t code) {
+  if (code >= 0x80 && code <= 0x9F) return kHighControls[code - 0x80];
+  return code;
+}
+
+std::string ToWindows1252(std::u16string_view text) {
+  std::string out;
+  out.resize(text.size());
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+    out[n++] = EncodeOne(c);
+  }
+  out.resize(n);
+  return out;
+}
+
+}  // namespace kestro

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/report_text.h"
+#include "smbios/raw_smbios.h"
+#include "smbios/type1_walk.h"
+#include "wmi/record_source.h"
+
+// The collectors that turn records and SMBIOS bytes into report lines.
+namespace kestro {
+
+// Starts the report with "[BIOS Strings]" and fills the section: identity
+// lines, BIOS characteristics flags, device presence, then "ProdNum=" from the
+// walk's `type1` entries.
+void CollectBiosStrings(RecordSource& source, const SmbiosCapture& capture, const Type1Strings& type1,
+                        ReportText& report);
+
+// Identity lines: a "Manufacturer=" / "FullProductName=" pair per computer
+// system record, "SystemID=" per base board, then the lines cut out of the
+// model text.
+void AppendIdentityLines(RecordSource& source, ReportText& report);
+
+// "BrandName=", "ModelName=", "SKUNumber=" and, usually, "SKUOptionConfig=",
+// cut out of `modelText` at fixed distances behind a brand, "(" and "#".
+void AppendModelTextLines(std::u16string_view modelText, ReportText& report);
+
+// "FleetmediaFlag=", "ChannelID=" and "BiosCharacteristics=".
+void AppendBiosFlagLines(const SmbiosCapture& capture, ReportText& report);
+
+// What the device presence scan found in the device texts.
+struct DevicePresence {
+  bool bluetooth = false;
+  bool wwan = false;
+  bool touchPanel = false;
+  bool fingerPrint = false;
+  bool webCam = false;
+};
+
+// Matches one device text (a WMI object path) against the pattern table:
+// raises the flags it matches in `presence` and returns which known cameras
+// it holds, as the digits of their "WebCam=" lines ("" for none, "2", "13").
+std::u16string MatchDevicePatterns(std::u16string_view deviceText, DevicePresence& presence);
+
+// "WebCam=" lines per matching device, then "WebCam=0" when none, then the
+// "Bluetooth=", "WWAN=", "TouchPanel=" and "FingerPrint=" lines.
+void AppendDevicePresenceLines(RecordSource& source, ReportText& report);
+
+// Appends "[PNP]" and "PNPDEVICE<n>=" with the object path of every device.
+void ListPnpDevices(RecordSource& source, ReportText& report);
+
+inline constexpr std::u16string_view kSystemDevicesClass = u"Win32_SystemDevices";
+
+}  // namespace kestro

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/report_text.h"
+#include "smbios/raw_smbios.h"
+
+namespace kestro {
+
+// Entry k is the k-th string of the System Information (type 1) structure's
+// string-set, as the walk finds it; at most six entries, always 1..n.
+using Type1Strings = std::vector<std::u16string>;
+
+// Finds the type 1 strings by walking the table token by token, not by the
+// full SMBIOS rules. The walk assumes the table starts with BIOS Information
+// (type 0) structures, each with exactly three strings, and that the type 1
+// structure follows them; it counts zero tokens behind each formatted area
+// and jumps at a type 0 structure's fourth one. The strings are taken by their
+// order in the string-set; the string-number fields are never read. A table
+// that breaks the assumptions gives wrong or missing entries, never an error.
+Type1Strings WalkType1Strings(const RawSmbiosText& raw);
+
+// Appends "[SMBIOSType1]" and one line per entry: "Manufacturer=",
+// "ProductName=", "Version=", "SerialNumber=", "SKUNumber=", "Family=".
+void ListSmbiosType1(const Type1Strings& entries, ReportText& report);
+
+// Appends "ProdNum=" with entry 5 when the walk found one.
+void AppendProductNumber(const Type1Strings& entries, ReportText& report);
+
+}  // namespace kestro

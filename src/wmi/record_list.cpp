@@ -1,0 +1,41 @@
+#include "wmi/record_list.h"
+
+#include "core/error.h"
+#include "core/text.h"
+
+namespace kestro {
+namespace {
+
+bool SameName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+class MemoryRecordView : public Record {
+ public:
+  explicit MemoryRecordView(const MemoryRecord& record) : record_(record) {}
+  PropertyValue Get(std::u16string_view name) const override { return record_.Find(name); }
+
+ private:
+  const MemoryRecord& record_;
+};
+
+}  // namespace
+
+const PropertyValue& MemoryRecord::Find(std::u16string_view name) const {
+  for (const auto& [propertyName, value] : properties) {
+    if (SameName(propertyName, name)) return value;
+  }
+  throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
+                                                     ToUtf8(className) + " has no property " + ToUtf8(name));
+}
+
+std::unique_ptr<Record> RecordList::Next() {
+  if (next_ >= records_.size()) return nullptr;
+  return std::make_unique<MemoryRecordView>(records_[next_++]);
+}
+
+}  // namespace kestro

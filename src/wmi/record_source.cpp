@@ -1,0 +1,43 @@
+#include "wmi/record_source.h"
+
+#include <algorithm>
+
+#include "core/error.h"
+#include "core/text.h"
+
+namespace kestro {
+namespace {
+
+bool SameWord(std::u16string_view word, std::u16string_view lowerCase) {
+  if (word.size() != lowerCase.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (AsciiLower(word[i]) != lowerCase[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::u16string> QueriedClass(std::u16string_view wql) {
+  std::vector<std::u16string_view> words;
+  std::size_t start = 0;
+  while (start < wql.size()) {
+    const std::size_t end = std::min(wql.find(u' ', start), wql.size());
+    if (end > start) words.push_back(wql.substr(start, end - start));
+    start = end + 1;
+  }
+  if (words.size() != 4 || !SameWord(words[0], u"select") || words[1] != u"*" || !SameWord(words[2], u"from")) {
+    return std::nullopt;
+  }
+  return std::u16string(words[3]);
+}
+
+std::u16string RequireText(PropertyValue value, std::u16string_view what) {
+  if (auto* text = std::get_if<std::u16string>(&value)) return std::move(*text);
+  if (std::holds_alternative<std::monostate>(value)) {
+    throw RuntimeError(ErrorCode::InvalidUseOfNull, "Invalid use of Null: " + ToUtf8(what) + " is null");
+  }
+  throw RuntimeError(ErrorCode::TypeMismatch, "Type mismatch: " + ToUtf8(what) + " is a byte array, not a text");
+}
+
+}  // namespace kestro

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "wmi/record_source.h"
+
+namespace kestro {
+
+// Records taken from a JSON snapshot instead of the machine: per namespace
+// and class, the records a "Select * From <Class>" query yields, in order, or
+// the error that query fails with. Names match ignoring letter case; a class
+// the snapshot does not list yields no records.
+class SnapshotSource : public RecordSource {
+ public:
+  struct Property {
+    std::u16string foldedName;
+    PropertyValue value;
+  };
+  using SnapshotRecord = std::vector<Property>;
+  struct QueryFailure {
+    std::int64_t number;
+    std::string message;
+  };
+  struct ClassEntry {
+    std::u16string name;
+    std::optional<QueryFailure> failure;
+    std::vector<SnapshotRecord> records;
+  };
+  // Keyed by the names in lower case.
+  using NamespaceEntry = std::map<std::u16string, ClassEntry>;
+
+  // Reads and checks the whole snapshot in `json`. Anything that is not a
+  // well-formed snapshot throws RuntimeError naming `fileName` and the place.
+  static SnapshotSource Parse(std::string_view json, const std::string& fileName);
+  // The same for the file at `path`; a file that cannot be read throws too.
+  static SnapshotSource Load(const std::string& path);
+
+  std::unique_ptr<Connection> Connect(std::u16string_view nameSpace) override;
+
+ private:
+  std::map<std::u16string, NamespaceEntry> namespaces_;
+};
+
+}  // namespace kestro
