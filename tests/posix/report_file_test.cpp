@@ -1,0 +1,143 @@
+#include "platform/report_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "core/error.h"
+#include "core/text.h"
+
+namespace kestro {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ReportFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "kestro-report-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  static void Write(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+  // Names in the directory, to see that no temporary file was left.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static int ErrorNumberOf(const std::string& path, const std::string& content) {
+    try {
+      ReplaceFileContents(FromUtf8(path), content);
+    } catch (const RuntimeError& error) {
+      return static_cast<int>(error.number());
+    }
+    return 0;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ReportFile, CreatesTheFileWithTheUsualPermissions) {
+  ReplaceFileContents(FromUtf8(Path("Kestro.ini")), "a\r\n\r\n");
+  EXPECT_EQ(Read(Path("Kestro.ini")), "a\r\n\r\n");
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  struct stat st {};
+  ASSERT_EQ(::stat(Path("Kestro.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+  EXPECT_EQ(Names(), std::vector<std::string>{"Kestro.ini"});
+}
+
+TEST_F(ReportFile, ReplacesALongerFileCompletelyAndKeepsItsMode) {
+  Write(Path("r.ini"), std::string(10000, 'x'));
+  ::chmod(Path("r.ini").c_str(), 0640);
+  ReplaceFileContents(FromUtf8(Path("r.ini")), "new");
+  EXPECT_EQ(Read(Path("r.ini")), "new");
+  struct stat st {};
+  ::stat(Path("r.ini").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(ReportFile, AMissingDirectoryFailsAndCreatesNothing) {
+  EXPECT_EQ(ErrorNumberOf(Path("missing/r.ini"), "x"), ENOENT);
+  EXPECT_TRUE(Names().empty());
+}
+
+TEST_F(ReportFile, AnEmptyPathFails) { EXPECT_EQ(ErrorNumberOf("", "x"), ENOENT); }
+
+TEST_F(ReportFile, ADirectoryAsTargetFailsAndStaysAsItWas) {
+  fs::create_directory(Path("d"));
+  Write(Path("d/inside"), "keep");
+  EXPECT_EQ(ErrorNumberOf(Path("d"), "x"), EISDIR);
+  EXPECT_EQ(ErrorNumberOf(Path("d") + "/", "x"), EISDIR);
+  EXPECT_EQ(Read(Path("d/inside")), "keep");
+  EXPECT_EQ(Names(), std::vector<std::string>{"d"});
+}
+
+TEST_F(ReportFile, ALinkAtTheTargetIsReplacedNotFollowed) {
+  Write(Path("other"), "precious");
+  fs::create_symlink(Path("other"), Path("r.ini"));
+  ReplaceFileContents(FromUtf8(Path("r.ini")), "report");
+  EXPECT_EQ(Read(Path("other")), "precious");
+  EXPECT_FALSE(fs::is_symlink(Path("r.ini")));
+  EXPECT_EQ(Read(Path("r.ini")), "report");
+}
+
+TEST_F(ReportFile, ADanglingLinkIsReplaced) {
+  fs::create_symlink(Path("nowhere"), Path("r.ini"));
+  ReplaceFileContents(FromUtf8(Path("r.ini")), "report");
+  EXPECT_FALSE(fs::exists(Path("nowhere")));
+  EXPECT_EQ(Read(Path("r.ini")), "report");
+}
+
+TEST_F(ReportFile, ALinkToADeviceIsWrittenThrough) {
+  fs::create_symlink("/dev/null", Path("out"));
+  ReplaceFileContents(FromUtf8(Path("out")), "report");
+  EXPECT_TRUE(fs::is_symlink(Path("out")));
+}
+
+TEST_F(ReportFile, AFifoIsWrittenDirectly) {
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = Read(Path("fifo")); });
+  ReplaceFileContents(FromUtf8(Path("fifo")), "through the pipe");
+  reader.join();
+  EXPECT_EQ(received, "through the pipe");
+}
+
+TEST_F(ReportFile, AFullDeviceFails) { EXPECT_EQ(ErrorNumberOf("/dev/full", "x"), ENOSPC); }
+
+TEST_F(ReportFile, AFileTheUserMayNotWriteIsRefusedAndKept) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  Write(Path("r.ini"), "old");
+  ::chmod(Path("r.ini").c_str(), 0444);
+  EXPECT_EQ(ErrorNumberOf(Path("r.ini"), "new"), EACCES);
+  EXPECT_EQ(Read(Path("r.ini")), "old");
+}
+
+TEST_F(ReportFile, ADirectoryTheUserMayNotWriteFailsAndKeepsTheOldFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write any directory";
+  Write(Path("r.ini"), "old");
+  ::chmod(dir_.c_str(), 0555);
+  EXPECT_EQ(ErrorNumberOf(Path("r.ini"), "new"), EACCES);
+  ::chmod(dir_.c_str(), 0755);
+  EXPECT_EQ(Read(Path("r.ini")), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"r.ini"});
+}
+
+}  // namespace
+}  // namespace kestro
