@@ -5,7 +5,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup-debian.sh"
-cmake -S "$top" -B "$top/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRO_BUILD_TESTS=OFF
-cmake --build "$top/build/release"
-"$top/build/release/src/kestro" /PNP /Type1 "$@"
+cmake -S "$top" -B "$top/build/main" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRO_BUILD_TESTS=OFF
+cmake --build "$top/build/main"
+"$top/build/main/src/kestro" /PNP /Type1 "$@"
 echo "Report written: $(pwd)/Kestro.ini"

@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
 # Every test on a fresh Debian 12 machine: installs what is needed, builds,
-# and runs the whole suite. Exits non-zero when anything fails.
+# and runs the whole suite, then the suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then every fuzz target for a bounded time
+# (KESTRO_FUZZ_SECONDS each, default 60). Exits non-zero when anything fails.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
 "$top/scripts/setup-debian.sh"
 
-build="$top/build/test"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRO_BUILD_TESTS=ON
-cmake --build "$build"
-ctest --test-dir "$build" --output-on-failure --timeout 600 -j2
+echo "== test suite (release build)"
+cmake --preset release >/dev/null
+cmake --build --preset release
+ctest --preset release -j2
+
+echo "== test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+ctest --preset sanitize -j2
+
+echo "== fuzz targets"
+"$top/fuzz/run-fuzzers.sh" "${KESTRO_FUZZ_SECONDS:-60}"

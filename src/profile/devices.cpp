@@ -75,6 +75,12 @@ void AppendFlag(ReportText& report, std::u16string_view key, bool present) {
 
 }  // namespace
 
+std::vector<std::u16string_view> DevicePatternTexts() {
+  std::vector<std::u16string_view> texts;
+  for (const DevicePattern& pattern : kDevicePatterns) texts.push_back(pattern.text);
+  return texts;
+}
+
 std::u16string MatchDevicePatterns(std::u16string_view deviceText, DevicePresence& presence) {
   const auto matched = MatchingPatterns(deviceText);
   std::u16string cameras;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/report_text.h"
 #include "smbios/raw_smbios.h"
@@ -44,6 +45,10 @@ struct DevicePresence {
 // raises the flags it matches in `presence` and returns which known cameras
 // it holds, as the digits of their "WebCam=" lines ("" for none, "2", "13").
 std::u16string MatchDevicePatterns(std::u16string_view deviceText, DevicePresence& presence);
+
+// The texts of the device pattern table, in table order (for tests that
+// check the one-pass matching against a plain search for each).
+std::vector<std::u16string_view> DevicePatternTexts();
 
 // "WebCam=" lines per matching device, then "WebCam=0" when none, then the
 // "Bluetooth=", "WWAN=", "TouchPanel=" and "FingerPrint=" lines.
