@@ -26,8 +26,8 @@ std::u16string Folded(std::u16string_view name) {
 class Place {
  public:
   explicit Place(const std::string& fileName) : fileName_(fileName) {}
-  Place Key(const std::string& key) const { return Place(*this, "/" + key); }
-  Place Index(std::size_t index) const { return Place(*this, "/" + std::to_string(index)); }
+  Place Key(const std::string& key) const { return Place(*this, key); }
+  Place Index(std::size_t index) const { return Place(*this, std::to_string(index)); }
 
   [[noreturn]] void Fail(const std::string& what) const {
     throw RuntimeError(ErrorCode::BadSnapshot,
@@ -35,7 +35,10 @@ class Place {
   }
 
  private:
-  Place(const Place& parent, const std::string& step) : fileName_(parent.fileName_), pointer_(parent.pointer_ + step) {}
+  Place(const Place& parent, const std::string& step) : fileName_(parent.fileName_), pointer_(parent.pointer_) {
+    pointer_ += '/';
+    pointer_ += step;
+  }
   const std::string& fileName_;
   std::string pointer_;
 };
