@@ -1,9 +1,9 @@
 #include "wmi/snapshot_source.h"
 
-#include <cerrno>
-#include <cstring>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <nlohmann/json.hpp>
 
 #include "core/error.h"
@@ -14,188 +14,233 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr std::int64_t kInvalidQuery = 0x80041017;  // WBEM_E_INVALID_QUERY
-
 std::u16string Folded(std::u16string_view name) {
   std::u16string folded(name);
   for (char16_t& c : folded) c = AsciiLower(c);
   return folded;
 }
 
-// Where in the snapshot a check is, as a JSON pointer ("/root\WMI/Class/0").
-class Place {
- public:
-  explicit Place(const std::string& fileName) : fileName_(fileName) {}
-  Place Key(const std::string& key) const { return Place(*this, key); }
-  Place Index(std::size_t index) const { return Place(*this, std::to_string(index)); }
-
-  [[noreturn]] void Fail(const std::string& what) const {
-    throw RuntimeError(ErrorCode::BadSnapshot,
-                       "malformed snapshot " + fileName_ + " at " + (pointer_.empty() ? "/" : pointer_) + ": " + what);
-  }
-
- private:
-  Place(const Place& parent, const std::string& step) : fileName_(parent.fileName_), pointer_(parent.pointer_) {
-    pointer_ += '/';
-    pointer_ += step;
-  }
-  const std::string& fileName_;
-  std::string pointer_;
-};
-
-PropertyValue ReadValue(const Json& value, const Place& place) {
-  if (value.is_null()) return std::monostate{};
-  if (value.is_string()) return FromUtf8(value.get_ref<const std::string&>());
-  if (!value.is_array()) place.Fail("a property value must be a string, null or an array of bytes");
-  Bytes bytes;
-  bytes.reserve(value.size());
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    const Json& element = value[i];
-    if (!element.is_number_integer() || element.get<std::int64_t>() < 0 || element.get<std::int64_t>() > 255) {
-      place.Index(i).Fail("a byte must be an integer from 0 to 255");
-    }
-    bytes.push_back(static_cast<std::uint8_t>(element.get<std::int64_t>()));
-  }
-  return bytes;
-}
-
-SnapshotSource::SnapshotRecord ReadRecord(const Json& record, const Place& place) {
-  if (!record.is_object()) place.Fail("a record must be an object of properties");
-  SnapshotSource::SnapshotRecord properties;
-  properties.reserve(record.size());
-  for (const auto& [name, value] : record.items()) {
-    properties.push_back({Folded(FromUtf8(name)), ReadValue(value, place.Key(name))});
-  }
-  if (properties.size() > 1) {
-    std::vector<std::u16string_view> names;
-    for (const auto& property : properties) names.push_back(property.foldedName);
-    std::sort(names.begin(), names.end());
-    const auto twice = std::adjacent_find(names.begin(), names.end());
-    if (twice != names.end()) place.Key(ToUtf8(*twice)).Fail("property listed twice (letter case is ignored)");
-  }
-  return properties;
-}
-
-SnapshotSource::QueryFailure ReadFailure(const Json& failure, const Place& place) {
-  if (failure.size() != 2 || !failure.contains("error") || !failure.contains("message")) {
-    place.Fail(R"(a failing query must be {"error": <integer>, "message": "<text>"})");
-  }
-  const Json& number = failure["error"];
-  const Json& message = failure["message"];
-  if (!number.is_number_integer()) place.Key("error").Fail("the error number must be an integer");
-  if (number.is_number_unsigned() && number.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)) {
-    place.Key("error").Fail("the error number is too large");
-  }
-  if (!message.is_string()) place.Key("message").Fail("the error message must be a string");
-  return {number.get<std::int64_t>(), message.get<std::string>()};
-}
-
-SnapshotSource::ClassEntry ReadClass(const std::string& name, const Json& value, const Place& place) {
-  SnapshotSource::ClassEntry entry{FromUtf8(name), std::nullopt, {}};
-  if (value.is_object()) {
-    entry.failure = ReadFailure(value, place);
-  } else if (value.is_array()) {
-    entry.records.reserve(value.size());
-    for (std::size_t i = 0; i < value.size(); ++i) entry.records.push_back(ReadRecord(value[i], place.Index(i)));
-  } else {
-    place.Fail("a class must be an array of records or a failing query");
-  }
-  return entry;
-}
-
-std::string ParseErrorText(const Json::parse_error& error) {
+std::string ParseErrorText(const nlohmann::detail::exception& error) {
   std::string text = error.what();
   const std::size_t close = text.find("] ");
   return close == std::string::npos ? text : text.substr(close + 2);
 }
 
-class SnapshotRecordView : public Record {
- public:
-  SnapshotRecordView(const SnapshotSource::SnapshotRecord& record, const SnapshotSource::ClassEntry& entry,
-                     std::size_t index)
-      : record_(record), entry_(entry), index_(index) {}
-
-  PropertyValue Get(std::u16string_view name) const override {
-    const std::u16string wanted = Folded(name);
-    for (const auto& property : record_) {
-      if (property.foldedName == wanted) return property.value;
-    }
-    throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
-                                                       ToUtf8(entry_.name) + " record " + std::to_string(index_ + 1) +
-                                                       " has no property " + ToUtf8(name));
-  }
-
- private:
-  const SnapshotSource::SnapshotRecord& record_;
-  const SnapshotSource::ClassEntry& entry_;
-  std::size_t index_;
-};
-
-class SnapshotRecordSet : public RecordSet {
- public:
-  explicit SnapshotRecordSet(const SnapshotSource::ClassEntry* entry) : entry_(entry) {}
-
-  std::unique_ptr<Record> Next() override {
-    if (entry_ == nullptr || next_ >= entry_->records.size()) return nullptr;
-    const std::size_t index = next_++;
-    return std::make_unique<SnapshotRecordView>(entry_->records[index], *entry_, index);
-  }
-
- private:
-  const SnapshotSource::ClassEntry* entry_;
-  std::size_t next_ = 0;
-};
-
-class SnapshotConnection : public Connection {
- public:
-  SnapshotConnection(const SnapshotSource::NamespaceEntry* classes, std::u16string nameSpace)
-      : classes_(classes), nameSpace_(std::move(nameSpace)) {}
-
-  std::unique_ptr<RecordSet> ExecQuery(std::u16string_view wql) override {
-    const std::optional<std::u16string> className = QueriedClass(wql);
-    if (!className) throw RuntimeError(kInvalidQuery, "Invalid query: " + ToUtf8(wql));
-    const SnapshotSource::ClassEntry* entry = nullptr;
-    if (classes_ != nullptr) {
-      const auto found = classes_->find(Folded(*className));
-      if (found != classes_->end()) entry = &found->second;
-    }
-    if (entry != nullptr && entry->failure) {
-      throw RuntimeError(entry->failure->number, entry->failure->message + " (" + ToUtf8(wql) + " in " +
-                                                     ToUtf8(nameSpace_) + ")");
-    }
-    return std::make_unique<SnapshotRecordSet>(entry);
-  }
-
- private:
-  const SnapshotSource::NamespaceEntry* classes_;
-  std::u16string nameSpace_;
-};
-
 }  // namespace
 
-SnapshotSource SnapshotSource::Parse(std::string_view json, const std::string& fileName) {
-  const Place top(fileName);
-  Json document;
-  try {
-    document = Json::parse(json.begin(), json.end());
-  } catch (const Json::parse_error& error) {
-    throw RuntimeError(ErrorCode::BadSnapshot, "malformed snapshot " + fileName + ": " + ParseErrorText(error));
+// Reads a snapshot event by event (nlohmann's SAX interface) straight into
+// the source's records, checking each value where it stands.
+class SnapshotReader final : public nlohmann::json_sax<Json> {
+ public:
+  SnapshotReader(const std::string& fileName, SnapshotSource& source) : fileName_(fileName), source_(source) {}
+
+  bool null() override { return Scalar(PropertyValue{}); }
+  bool boolean(bool) override { return Scalar(std::nullopt); }
+  bool number_float(number_float_t, const string_t&) override { return Scalar(std::nullopt); }
+  bool binary(binary_t&) override { return Scalar(std::nullopt); }
+  bool number_integer(number_integer_t value) override { return Integer(value, value < 0); }
+  bool number_unsigned(number_unsigned_t value) override {
+    if (value > static_cast<number_unsigned_t>(INT64_MAX)) return Integer(INT64_MAX, true);
+    return Integer(static_cast<std::int64_t>(value), false);
   }
-  if (!document.is_object()) top.Fail("a snapshot must be an object of namespaces");
-  SnapshotSource source;
-  for (const auto& [nameSpace, classes] : document.items()) {
-    const Place place = top.Key(nameSpace);
-    if (!classes.is_object()) place.Fail("a namespace must be an object of classes");
-    auto [entry, isNew] = source.namespaces_.try_emplace(Folded(FromUtf8(nameSpace)));
-    if (!isNew) place.Fail("namespace listed twice");
-    for (const auto& [className, records] : classes.items()) {
-      const Place classPlace = place.Key(className);
-      ClassEntry classEntry = ReadClass(className, records, classPlace);
-      if (!entry->second.try_emplace(Folded(classEntry.name), std::move(classEntry)).second) {
-        classPlace.Fail("class listed twice");
-      }
+  bool string(string_t& value) override;
+  bool start_object(std::size_t) override;
+  bool end_object() override;
+  bool start_array(std::size_t) override;
+  bool end_array() override;
+  bool key(string_t& key) override;
+
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+    throw RuntimeError(ErrorCode::BadSnapshot, "malformed snapshot " + fileName_ + ": " + ParseErrorText(error));
+  }
+
+ private:
+  enum class Level { InNamespaces, InClasses, InRecords, InFailure, InRecord, InByteArray };
+
+  // The place of the value now being read, as a JSON pointer.
+  [[noreturn]] void Fail(const std::string& what) const {
+    std::string place;
+    for (const std::string& step : path_) place += "/" + step;
+    throw RuntimeError(ErrorCode::BadSnapshot,
+                       "malformed snapshot " + fileName_ + " at " + (place.empty() ? "/" : place) + ": " + what);
+  }
+
+  // Called where an array element starts: its index becomes the last step.
+  void NextElement() { path_.back() = std::to_string(elementIndex_.back()++); }
+  void Enter(Level level) {
+    levels_.push_back(level);
+    path_.emplace_back();
+    elementIndex_.push_back(0);
+  }
+  void Leave() {
+    levels_.pop_back();
+    path_.pop_back();
+    elementIndex_.pop_back();
+  }
+  Level Current() const { return levels_.back(); }
+
+  // A scalar value; `property` is what it gives a record, nothing when a
+  // record cannot hold it.
+  bool Scalar(std::optional<PropertyValue> property);
+  bool Integer(std::int64_t value, bool negativeOrHuge);
+  void StartClass(bool failing);
+  void EndRecord();
+
+  const std::string& fileName_;
+  SnapshotSource& source_;
+  std::vector<Level> levels_;
+  std::vector<std::string> path_;
+  std::vector<std::size_t> elementIndex_;
+  SnapshotSource::NamespaceEntry* nameSpace_ = nullptr;
+  SnapshotSource::ClassEntry* classEntry_ = nullptr;
+  std::size_t recordStart_ = 0;
+  std::optional<std::int64_t> failureNumber_;
+  std::optional<std::string> failureMessage_;
+  bool started_ = false;
+};
+
+bool SnapshotReader::Scalar(std::optional<PropertyValue> property) {
+  if (levels_.empty()) Fail("a snapshot must be an object of namespaces");
+  switch (Current()) {
+    case Level::InNamespaces: Fail("a namespace must be an object of classes");
+    case Level::InClasses: Fail("a class must be an array of records or a failing query");
+    case Level::InRecords: NextElement(); Fail("a record must be an object of properties");
+    case Level::InFailure:
+      Fail(path_.back() == "error" ? "the error number must be an integer" : "the error message must be a string");
+    case Level::InByteArray: NextElement(); Fail("a byte must be an integer from 0 to 255");
+    case Level::InRecord:
+      if (!property) Fail("a property value must be a string, null or an array of bytes");
+      classEntry_->properties.back().value = std::move(*property);
+      return true;
+  }
+  return true;
+}
+
+bool SnapshotReader::Integer(std::int64_t value, bool negativeOrHuge) {
+  if (!levels_.empty() && Current() == Level::InByteArray) {
+    NextElement();
+    if (negativeOrHuge || value > 255) Fail("a byte must be an integer from 0 to 255");
+    std::get<Bytes>(classEntry_->properties.back().value).push_back(static_cast<std::uint8_t>(value));
+    return true;
+  }
+  if (!levels_.empty() && Current() == Level::InFailure && path_.back() == "error") {
+    if (negativeOrHuge && value == INT64_MAX) Fail("the error number is too large");
+    failureNumber_ = value;
+    return true;
+  }
+  return Scalar(std::nullopt);
+}
+
+bool SnapshotReader::string(string_t& value) {
+  if (!levels_.empty() && Current() == Level::InFailure && path_.back() == "message") {
+    failureMessage_ = std::move(value);
+    return true;
+  }
+  return Scalar(PropertyValue{FromUtf8(value)});
+}
+
+bool SnapshotReader::key(string_t& key) {
+  path_.back() = key;
+  switch (Current()) {
+    case Level::InNamespaces: {
+      const auto [entry, isNew] = source_.namespaces_.try_emplace(Folded(FromUtf8(key)));
+      if (!isNew) Fail("namespace listed twice");
+      nameSpace_ = &entry->second;
+      break;
     }
+    case Level::InFailure:
+      if (key != "error" && key != "message") Fail(R"(a failing query holds only "error" and "message")");
+      break;
+    case Level::InRecord: {
+      const std::u16string folded = Folded(FromUtf8(key));
+      auto name = source_.propertyNames_.find(std::u16string_view(folded));
+      if (name == source_.propertyNames_.end()) name = source_.propertyNames_.insert(folded).first;
+      classEntry_->properties.push_back({&*name, PropertyValue{}});
+      break;
+    }
+    default:
+      break;
   }
+  return true;
+}
+
+void SnapshotReader::StartClass(bool failing) {
+  const std::u16string name = FromUtf8(path_.back());
+  const auto [entry, isNew] = nameSpace_->try_emplace(Folded(name));
+  if (!isNew) Fail("class listed twice");
+  classEntry_ = &entry->second;
+  classEntry_->name = name;
+  if (failing) {
+    failureNumber_.reset();
+    failureMessage_.reset();
+  }
+}
+
+bool SnapshotReader::start_object(std::size_t) {
+  if (levels_.empty()) {
+    if (started_) Fail("a snapshot must be one object of namespaces");
+    started_ = true;
+    Enter(Level::InNamespaces);
+    return true;
+  }
+  switch (Current()) {
+    case Level::InNamespaces: Enter(Level::InClasses); return true;
+    case Level::InClasses: StartClass(true); Enter(Level::InFailure); return true;
+    case Level::InRecords:
+      NextElement();
+      recordStart_ = classEntry_->properties.size();
+      Enter(Level::InRecord);
+      return true;
+    default: return Scalar(std::nullopt);
+  }
+}
+
+void SnapshotReader::EndRecord() {
+  std::vector<const std::u16string*> names;
+  for (std::size_t i = recordStart_; i < classEntry_->properties.size(); ++i) {
+    names.push_back(classEntry_->properties[i].foldedName);
+  }
+  std::sort(names.begin(), names.end());
+  const auto twice = std::adjacent_find(names.begin(), names.end());
+  if (twice != names.end()) {
+    path_.back() = ToUtf8(**twice);
+    Fail("property listed twice (letter case is ignored)");
+  }
+  classEntry_->recordEnds.push_back(classEntry_->properties.size());
+}
+
+bool SnapshotReader::end_object() {
+  const Level level = Current();
+  if (level == Level::InRecord) EndRecord();
+  Leave();
+  if (level == Level::InFailure) {
+    if (!failureNumber_ || !failureMessage_) Fail(R"(a failing query must be {"error": <integer>, "message": "<text>"})");
+    classEntry_->failure = SnapshotSource::QueryFailure{*failureNumber_, *failureMessage_};
+  }
+  return true;
+}
+
+bool SnapshotReader::start_array(std::size_t) {
+  if (levels_.empty()) Fail("a snapshot must be an object of namespaces");
+  switch (Current()) {
+    case Level::InClasses: StartClass(false); Enter(Level::InRecords); return true;
+    case Level::InRecord:
+      classEntry_->properties.back().value = Bytes{};
+      Enter(Level::InByteArray);
+      return true;
+    default: return Scalar(std::nullopt);
+  }
+}
+
+bool SnapshotReader::end_array() {
+  Leave();
+  return true;
+}
+
+SnapshotSource SnapshotSource::Parse(std::string_view json, const std::string& fileName) {
+  SnapshotSource source;
+  SnapshotReader reader(fileName, source);
+  Json::sax_parse(json.begin(), json.end(), &reader);
   return source;
 }
 
@@ -213,6 +258,71 @@ SnapshotSource SnapshotSource::Load(const std::string& path) {
   if (std::ferror(file.get())) fail();
   return Parse(content, path);
 }
+
+namespace {
+
+class SnapshotRecordView : public Record {
+ public:
+  SnapshotRecordView(const SnapshotSource::ClassEntry& entry, std::size_t index)
+      : entry_(entry), index_(index) {}
+
+  PropertyValue Get(std::u16string_view name) const override {
+    const std::u16string wanted = Folded(name);
+    const std::size_t begin = index_ == 0 ? 0 : entry_.recordEnds[index_ - 1];
+    for (std::size_t i = begin; i < entry_.recordEnds[index_]; ++i) {
+      if (*entry_.properties[i].foldedName == wanted) return entry_.properties[i].value;
+    }
+    throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
+                                                       ToUtf8(entry_.name) + " record " + std::to_string(index_ + 1) +
+                                                       " has no property " + ToUtf8(name));
+  }
+
+ private:
+  const SnapshotSource::ClassEntry& entry_;
+  std::size_t index_;
+};
+
+class SnapshotRecordSet : public RecordSet {
+ public:
+  explicit SnapshotRecordSet(const SnapshotSource::ClassEntry* entry) : entry_(entry) {}
+
+  std::unique_ptr<Record> Next() override {
+    if (entry_ == nullptr || next_ >= entry_->recordEnds.size()) return nullptr;
+    return std::make_unique<SnapshotRecordView>(*entry_, next_++);
+  }
+
+ private:
+  const SnapshotSource::ClassEntry* entry_;
+  std::size_t next_ = 0;
+};
+
+class SnapshotConnection : public Connection {
+ public:
+  SnapshotConnection(const SnapshotSource::NamespaceEntry* classes, std::u16string nameSpace)
+      : classes_(classes), nameSpace_(std::move(nameSpace)) {}
+
+  std::unique_ptr<RecordSet> ExecQuery(std::u16string_view wql) override {
+    constexpr std::int64_t kInvalidQuery = 0x80041017;  // WBEM_E_INVALID_QUERY
+    const std::optional<std::u16string> className = QueriedClass(wql);
+    if (!className) throw RuntimeError(kInvalidQuery, "Invalid query: " + ToUtf8(wql));
+    const SnapshotSource::ClassEntry* entry = nullptr;
+    if (classes_ != nullptr) {
+      const auto found = classes_->find(Folded(*className));
+      if (found != classes_->end()) entry = &found->second;
+    }
+    if (entry != nullptr && entry->failure) {
+      throw RuntimeError(entry->failure->number,
+                         entry->failure->message + " (" + ToUtf8(wql) + " in " + ToUtf8(nameSpace_) + ")");
+    }
+    return std::make_unique<SnapshotRecordSet>(entry);
+  }
+
+ private:
+  const SnapshotSource::NamespaceEntry* classes_;
+  std::u16string nameSpace_;
+};
+
+}  // namespace
 
 std::unique_ptr<Connection> SnapshotSource::Connect(std::u16string_view nameSpace) {
   const auto found = namespaces_.find(Folded(nameSpace));

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,10 +20,9 @@ namespace kestro {
 class SnapshotSource : public RecordSource {
  public:
   struct Property {
-    std::u16string foldedName;
+    const std::u16string* foldedName;  // interned: one copy per distinct name
     PropertyValue value;
   };
-  using SnapshotRecord = std::vector<Property>;
   struct QueryFailure {
     std::int64_t number;
     std::string message;
@@ -30,20 +30,30 @@ class SnapshotSource : public RecordSource {
   struct ClassEntry {
     std::u16string name;
     std::optional<QueryFailure> failure;
-    std::vector<SnapshotRecord> records;
+    // The properties of all records, record after record, and where each
+    // record's end: a million records cost no more than their values.
+    std::vector<Property> properties;
+    std::vector<std::size_t> recordEnds;
   };
   // Keyed by the names in lower case.
   using NamespaceEntry = std::map<std::u16string, ClassEntry>;
 
-  // Reads and checks the whole snapshot in `json`. Anything that is not a
-  // well-formed snapshot throws RuntimeError naming `fileName` and the place.
+  // Reads and checks the whole snapshot in `json`, in one pass without a
+  // document tree. Anything that is not a well-formed snapshot throws
+  // RuntimeError naming `fileName` and the place.
   static SnapshotSource Parse(std::string_view json, const std::string& fileName);
   // The same for the file at `path`; a file that cannot be read throws too.
   static SnapshotSource Load(const std::string& path);
 
+  SnapshotSource() = default;
+  SnapshotSource(SnapshotSource&&) = default;
+  SnapshotSource& operator=(SnapshotSource&&) = default;
+
   std::unique_ptr<Connection> Connect(std::u16string_view nameSpace) override;
 
  private:
+  friend class SnapshotReader;
+  std::set<std::u16string, std::less<>> propertyNames_;
   std::map<std::u16string, NamespaceEntry> namespaces_;
 };
 
