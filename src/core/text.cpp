@@ -58,6 +58,11 @@ std::u16string FromUtf8(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
   while (!utf8.empty()) {
+    if (static_cast<unsigned char>(utf8[0]) < 0x80) {  // the common case, one byte at a time
+      out += static_cast<char16_t>(utf8[0]);
+      utf8.remove_prefix(1);
+      continue;
+    }
     char32_t cp = 0;
     std::size_t length = DecodeUtf8(utf8, cp);
     if (length == 0) {

@@ -37,7 +37,13 @@ constexpr std::array<DevicePattern, 12> kDevicePatterns = {{
 // some "VID_" of the text: one pass over the text finds them all.
 constexpr std::u16string_view kAnchor = u"vid_";
 
-std::size_t AnchorOffset(const DevicePattern& pattern) { return FindIgnoringCase(pattern.text, kAnchor) - 1; }
+std::array<std::size_t, kDevicePatterns.size()> AnchorOffsets() {
+  std::array<std::size_t, kDevicePatterns.size()> offsets{};
+  for (std::size_t p = 0; p < kDevicePatterns.size(); ++p) {
+    offsets[p] = FindIgnoringCase(kDevicePatterns[p].text, kAnchor) - 1;
+  }
+  return offsets;
+}
 
 bool MatchesAt(std::u16string_view text, std::size_t at, std::u16string_view pattern) {
   if (at + pattern.size() > text.size()) return false;
@@ -48,11 +54,12 @@ bool MatchesAt(std::u16string_view text, std::size_t at, std::u16string_view pat
 }
 
 std::bitset<kDevicePatterns.size()> MatchingPatterns(std::u16string_view text) {
+  static const std::array<std::size_t, kDevicePatterns.size()> offsets = AnchorOffsets();
   std::bitset<kDevicePatterns.size()> matched;
   for (std::size_t at = 0; at + kAnchor.size() <= text.size(); ++at) {
-    if (AsciiLower(text[at]) != u'v' || !MatchesAt(text, at, kAnchor)) continue;
+    if ((text[at] | 0x20) != u'v' || !MatchesAt(text, at, kAnchor)) continue;
     for (std::size_t p = 0; p < kDevicePatterns.size(); ++p) {
-      const std::size_t offset = AnchorOffset(kDevicePatterns[p]);
+      const std::size_t offset = offsets[p];
       if (at >= offset && MatchesAt(text, at - offset, kDevicePatterns[p].text)) matched.set(p);
     }
   }

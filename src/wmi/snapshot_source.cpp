@@ -60,13 +60,17 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
   // The place of the value now being read, as a JSON pointer.
   [[noreturn]] void Fail(const std::string& what) const {
     std::string place;
-    for (const std::string& step : path_) place += "/" + step;
+    for (std::size_t i = 0; i < path_.size(); ++i) {
+      place += '/';
+      place += levels_[i] == Level::InRecords || levels_[i] == Level::InByteArray ? std::to_string(elementIndex_[i] - 1)
+                                                                                  : path_[i];
+    }
     throw RuntimeError(ErrorCode::BadSnapshot,
                        "malformed snapshot " + fileName_ + " at " + (place.empty() ? "/" : place) + ": " + what);
   }
 
-  // Called where an array element starts: its index becomes the last step.
-  void NextElement() { path_.back() = std::to_string(elementIndex_.back()++); }
+  // Called where an array element starts; the place counts it.
+  void NextElement() { ++elementIndex_.back(); }
   void Enter(Level level) {
     levels_.push_back(level);
     path_.emplace_back();
