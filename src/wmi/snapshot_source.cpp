@@ -34,7 +34,7 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
  public:
   SnapshotReader(const std::string& fileName, SnapshotSource& source) : fileName_(fileName), source_(source) {}
 
-  bool null() override { return Scalar(PropertyValue{}); }
+  bool null() override { return Scalar(SnapshotSource::StoredValue{}); }
   bool boolean(bool) override { return Scalar(std::nullopt); }
   bool number_float(number_float_t, const string_t&) override { return Scalar(std::nullopt); }
   bool binary(binary_t&) override { return Scalar(std::nullopt); }
@@ -85,7 +85,7 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
 
   // A scalar value; `property` is what it gives a record, nothing when a
   // record cannot hold it.
-  bool Scalar(std::optional<PropertyValue> property);
+  bool Scalar(std::optional<SnapshotSource::StoredValue> property);
   bool Integer(std::int64_t value, bool negativeOrHuge);
   void StartClass(bool failing);
   void EndRecord();
@@ -103,7 +103,7 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
   bool started_ = false;
 };
 
-bool SnapshotReader::Scalar(std::optional<PropertyValue> property) {
+bool SnapshotReader::Scalar(std::optional<SnapshotSource::StoredValue> property) {
   if (levels_.empty()) Fail("a snapshot must be an object of namespaces");
   switch (Current()) {
     case Level::InNamespaces: Fail("a namespace must be an object of classes");
@@ -140,7 +140,7 @@ bool SnapshotReader::string(string_t& value) {
     failureMessage_ = std::move(value);
     return true;
   }
-  return Scalar(PropertyValue{FromUtf8(value)});
+  return Scalar(SnapshotSource::StoredValue{std::move(value)});
 }
 
 bool SnapshotReader::key(string_t& key) {
@@ -159,7 +159,7 @@ bool SnapshotReader::key(string_t& key) {
       const std::u16string folded = Folded(FromUtf8(key));
       auto name = source_.propertyNames_.find(std::u16string_view(folded));
       if (name == source_.propertyNames_.end()) name = source_.propertyNames_.insert(folded).first;
-      classEntry_->properties.push_back({&*name, PropertyValue{}});
+      classEntry_->properties.push_back({&*name, SnapshotSource::StoredValue{}});
       break;
     }
     default:
@@ -255,6 +255,14 @@ SnapshotSource SnapshotSource::Load(const std::string& path) {
   };
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) fail();
+  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+    const long size = std::ftell(file.get());
+    if (size > 0 && static_cast<std::uint64_t>(size) > kMaxFileBytes) {
+      throw RuntimeError(ErrorCode::BadSnapshot, "snapshot " + path + " is " + std::to_string(size >> 20) +
+                                                     " MiB, far larger than any machine's records; refused");
+    }
+  }
+  std::rewind(file.get());
   std::string content;
   char buffer[1 << 16];
   std::size_t got;
@@ -265,6 +273,12 @@ SnapshotSource SnapshotSource::Load(const std::string& path) {
 
 namespace {
 
+PropertyValue Readable(const SnapshotSource::StoredValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return FromUtf8(*text);
+  if (const auto* bytes = std::get_if<Bytes>(&value)) return *bytes;
+  return std::monostate{};
+}
+
 class SnapshotRecordView : public Record {
  public:
   SnapshotRecordView(const SnapshotSource::ClassEntry& entry, std::size_t index)
@@ -274,7 +288,7 @@ class SnapshotRecordView : public Record {
     const std::u16string wanted = Folded(name);
     const std::size_t begin = index_ == 0 ? 0 : entry_.recordEnds[index_ - 1];
     for (std::size_t i = begin; i < entry_.recordEnds[index_]; ++i) {
-      if (*entry_.properties[i].foldedName == wanted) return entry_.properties[i].value;
+      if (*entry_.properties[i].foldedName == wanted) return Readable(entry_.properties[i].value);
     }
     throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
                                                        ToUtf8(entry_.name) + " record " + std::to_string(index_ + 1) +

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "wmi/record_source.h"
@@ -19,9 +20,12 @@ namespace kestro {
 // the snapshot does not list yields no records.
 class SnapshotSource : public RecordSource {
  public:
+  // A value as the snapshot holds it: texts stay UTF-8 (half the memory of
+  // wide text for the ASCII that records are made of) until they are read.
+  using StoredValue = std::variant<std::monostate, std::string, Bytes>;
   struct Property {
     const std::u16string* foldedName;  // interned: one copy per distinct name
-    PropertyValue value;
+    StoredValue value;
   };
   struct QueryFailure {
     std::int64_t number;
@@ -42,8 +46,10 @@ class SnapshotSource : public RecordSource {
   // document tree. Anything that is not a well-formed snapshot throws
   // RuntimeError naming `fileName` and the place.
   static SnapshotSource Parse(std::string_view json, const std::string& fileName);
-  // The same for the file at `path`; a file that cannot be read throws too.
+  // The same for the file at `path`; a file that cannot be read, or one far
+  // larger than any machine's records (over `kMaxFileBytes`), throws too.
   static SnapshotSource Load(const std::string& path);
+  static constexpr std::uint64_t kMaxFileBytes = 1ULL << 30;
 
   SnapshotSource() = default;
   SnapshotSource(SnapshotSource&&) = default;
