@@ -55,27 +55,32 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }  // namespace
 
 std::u16string FromUtf8(std::string_view utf8) {
-  std::u16string out;
-  out.reserve(utf8.size());
-  while (!utf8.empty()) {
-    if (static_cast<unsigned char>(utf8[0]) < 0x80) {  // the common case, one byte at a time
-      out += static_cast<char16_t>(utf8[0]);
-      utf8.remove_prefix(1);
+  // Never more UTF-16 units than UTF-8 bytes: size once, write by index.
+  std::u16string out(utf8.size(), u'\0');
+  std::size_t n = 0;
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x80) {  // the common case
+      out[n++] = byte;
+      ++i;
       continue;
     }
     char32_t cp = 0;
-    std::size_t length = DecodeUtf8(utf8, cp);
+    const std::size_t length = DecodeUtf8(utf8.substr(i), cp);
     if (length == 0) {
-      out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(utf8[0]));
-      length = 1;
+      out[n++] = static_cast<char16_t>(0xDC00 + byte);
+      ++i;
     } else if (cp >= 0x10000) {
-      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+      out[n++] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      out[n++] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+      i += length;
     } else {
-      out += static_cast<char16_t>(cp);
+      out[n++] = static_cast<char16_t>(cp);
+      i += length;
     }
-    utf8.remove_prefix(length);
   }
+  out.resize(n);
   return out;
 }
 

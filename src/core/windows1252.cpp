@@ -39,6 +39,10 @@ std::string ToWindows1252(std::u16string_view text) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
+    if (c < 0x80) {  // the common case
+      out[n++] = static_cast<char>(c);
+      continue;
+    }
     if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
     out[n++] = EncodeOne(c);
   }

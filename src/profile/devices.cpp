@@ -59,8 +59,14 @@ std::bitset<kDevicePatterns.size()> MatchingPatterns(std::u16string_view text) {
   for (std::size_t at = 0; at + kAnchor.size() <= text.size(); ++at) {
     if ((text[at] | 0x20) != u'v' || !MatchesAt(text, at, kAnchor)) continue;
     for (std::size_t p = 0; p < kDevicePatterns.size(); ++p) {
+      // From the vendor id on first: it tells most patterns apart at once.
+      const std::u16string_view pattern = kDevicePatterns[p].text;
       const std::size_t offset = offsets[p];
-      if (at >= offset && MatchesAt(text, at - offset, kDevicePatterns[p].text)) matched.set(p);
+      const std::size_t afterAnchor = offset + kAnchor.size();
+      if (at >= offset && MatchesAt(text, at + kAnchor.size(), pattern.substr(afterAnchor)) &&
+          MatchesAt(text, at - offset, pattern.substr(0, offset))) {
+        matched.set(p);
+      }
     }
   }
   return matched;
