@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   dmidecode hyperfine valgrind util-linux
+  qt6-base-dev libxcb1-dev fonts-dejavu-core
+  xvfb openbox x11-utils xdotool imagemagick
 )
 
 missing=()

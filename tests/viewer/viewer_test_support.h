@@ -1,0 +1,53 @@
+#pragma once
+
+// Opens the real viewer module, as kestro does for "/SHOWDIALOG", and finds
+// its window among the application's widgets for the tests to look at.
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QWidget>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "app/run.h"
+#include "platform/viewer_loader.h"
+#include "wmi/snapshot_source.h"
+
+namespace kestro::viewer_test {
+
+inline std::unique_ptr<ReportViewer> OpenViewer() { return OpenReportViewerModule(KESTRO_VIEWER_MODULE); }
+
+// The report of the test snapshot with every section: 70 lines, some of
+// them wider than the window.
+inline std::u16string SnapshotReport() {
+  SnapshotSource source = SnapshotSource::Load(KESTRO_TEST_SOURCE_DIR "/viewer_snapshot.json");
+  return BuildReport(Switches{.pnp = true, .type1 = true, .showDialog = true}, source);
+}
+
+inline QWidget* FindForm() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QLatin1String("KestroUI")) return widget;
+  }
+  return nullptr;
+}
+
+inline QPlainTextEdit* FindText1(QWidget* form) {
+  return form != nullptr ? form->findChild<QPlainTextEdit*>(QStringLiteral("Text1")) : nullptr;
+}
+
+// Text1's size for a window of `outer` pixels, worked out in pixels: the
+// window less 300 twips across and 800 down at `twipsPerPixel`, to the
+// nearest pixel, and nothing below zero.
+inline QSize ExpectedText1Size(QSize outer, double twipsPerPixel) {
+  const auto pixels = [twipsPerPixel](int outerPixels, double marginTwips) {
+    return std::max(0L, std::lround(outerPixels - marginTwips / twipsPerPixel));
+  };
+  return {static_cast<int>(pixels(outer.width(), 300)), static_cast<int>(pixels(outer.height(), 800))};
+}
+
+inline bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
+  return QTest::qWaitFor(condition, milliseconds);
+}
+
+}  // namespace kestro::viewer_test
