@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
-  dmidecode hyperfine valgrind util-linux
+  dmidecode hyperfine valgrind util-linux groff-base
 )
 
 missing=()
