@@ -128,6 +128,7 @@ TEST(SysfsSource, DevicesInOrderOfAddressAndPortPath) {
   ExpectIds(DeviceIds("edge-cases"), {
                                          R"(PCI\VEN_8086&DEV_1237&SUBSYS_00000000&REV_02\3&{root0}&0&00)",
                                          R"(PCI\VEN_8086&DEV_7020&SUBSYS_11001AF4&REV_01\3&{root0}&0&20)",
+                                         // No revision attribute: the revision comes from the config file.
                                          R"(PCI\VEN_8086&DEV_7020&SUBSYS_11001AF4&REV_01\3&{root0}&0&FF)",
                                          R"(PCI\VEN_1022&DEV_1480&SUBSYS_00000000&REV_00\3&{root1}&0&00)",
                                          R"(PCI\VEN_8086&DEV_09AB&SUBSYS_0A381028&REV_00\3&{root10000}&0&00)",

@@ -92,8 +92,9 @@ class PciReader : public BusReader {
   }
 
  private:
-  // From the revision attribute; kernels older than 4.14 lack it, and then the
-  // revision is byte 8 of the configuration space.
+  // From the revision attribute; older kernels lack it, and then the revision
+  // is byte 8 of the configuration space (reading it may wake the device,
+  // which is why the attribute comes first).
   std::optional<std::uint8_t> Revision(const std::string& name) {
     if (Read(name, "/revision")) {
       const std::optional<std::uint32_t> value = HexAttribute(content());
