@@ -18,5 +18,5 @@ int main(int argc, char** argv) {
       std::string(kestro::kSwitchHelp);
   if (auto status = program.AnswerInformationalArgument(arguments, usage)) return *status;
   return program.Run(kestro::CommandLine::FromArguments(arguments),
-                     [] { return std::make_unique<kestro::SysfsSource>("/sys"); });
+                     [] { return std::make_unique<kestro::SysfsSource>("/sys", kestro::LocalHostName()); });
 }

@@ -1,6 +1,6 @@
 #include "wmi/linux/sysfs_source.h"
 
-#include <fcntl.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +10,8 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "core/windows1252.h"
+#include "wmi/linux/device_instance_ids.h"
+#include "wmi/linux/sysfs_files.h"
 #include "wmi/record_list.h"
 
 namespace kestro {
@@ -18,37 +20,12 @@ namespace {
 constexpr std::int64_t kInvalidClass = 0x80041010;  // WBEM_E_INVALID_CLASS
 constexpr std::int64_t kInvalidQuery = 0x80041017;  // WBEM_E_INVALID_QUERY
 
-// The whole file at `path`; nothing when it does not exist. Any other failure
-// to read it throws, naming the file and the reason.
-std::optional<Bytes> ReadFileIfPresent(const std::string& path, const char* hint = "") {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  const auto fail = [&](int number) {
-    throw RuntimeError(number, "cannot read " + path + ": " + std::strerror(number) + hint);
-  };
-  if (fd < 0) {
-    if (errno == ENOENT) return std::nullopt;
-    fail(errno);
-  }
-  Bytes content;
-  std::uint8_t buffer[16384];
-  while (true) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      const int number = errno;
-      ::close(fd);
-      fail(number);
-    }
-    if (got == 0) break;
-    content.insert(content.end(), buffer, buffer + got);
-  }
-  ::close(fd);
-  return content;
-}
+constexpr std::u16string_view kSystemDevices = u"Win32_SystemDevices";
+constexpr std::u16string_view kPartComponent = u"PartComponent";
 
 // A dmi/id attribute: SMBIOS string bytes with the kernel's newline behind.
 std::optional<std::u16string> ReadDmiText(const std::string& path) {
-  std::optional<Bytes> bytes = ReadFileIfPresent(path);
+  std::optional<Bytes> bytes = sysfs::ReadWholeFile(path);
   if (!bytes) return std::nullopt;
   if (!bytes->empty() && bytes->back() == '\n') bytes->pop_back();
   std::u16string text;
@@ -63,9 +40,50 @@ std::u16string Lower(std::u16string_view text) {
   return lower;
 }
 
+bool SameName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+// One device of the cached list; its object path is made when it is read.
+class SystemDeviceRecord : public Record {
+ public:
+  SystemDeviceRecord(std::u16string_view hostName, std::string_view deviceInstanceId)
+      : hostName_(hostName), deviceInstanceId_(deviceInstanceId) {}
+
+  PropertyValue Get(std::u16string_view name) const override {
+    if (SameName(name, kPartComponent)) return pnp::PnpEntityObjectPath(hostName_, deviceInstanceId_);
+    throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
+                                                       ToUtf8(kSystemDevices) + " has no property " + ToUtf8(name));
+  }
+
+ private:
+  std::u16string_view hostName_;
+  std::string_view deviceInstanceId_;
+};
+
+class SystemDeviceRecords : public RecordSet {
+ public:
+  SystemDeviceRecords(std::u16string_view hostName, const sysfs::DeviceIdList& devices)
+      : hostName_(hostName), devices_(devices) {}
+
+  std::unique_ptr<Record> Next() override {
+    if (next_ >= devices_.size()) return nullptr;
+    return std::make_unique<SystemDeviceRecord>(hostName_, devices_[next_++]);
+  }
+
+ private:
+  std::u16string_view hostName_;
+  const sysfs::DeviceIdList& devices_;
+  std::size_t next_ = 0;
+};
+
 class SysfsConnection : public Connection {
  public:
-  SysfsConnection(const std::string& root, std::u16string nameSpace) : root_(root), nameSpace_(Lower(nameSpace)) {}
+  SysfsConnection(SysfsSource& source, std::u16string_view nameSpace) : source_(source), nameSpace_(Lower(nameSpace)) {}
 
   std::unique_ptr<RecordSet> ExecQuery(std::u16string_view wql) override {
     std::optional<std::u16string> className = QueriedClass(wql);
@@ -74,21 +92,26 @@ class SysfsConnection : public Connection {
     if (nameSpace_ == u"root\\wmi" && className == u"mssmbios_rawsmbiostables") return RawSmbiosTables();
     if (nameSpace_ == u"root\\cimv2" && className == u"win32_computersystem") return ComputerSystem();
     if (nameSpace_ == u"root\\cimv2" && className == u"win32_baseboard") return BaseBoard();
-    if (nameSpace_ == u"root\\cimv2" && className == u"win32_systemdevices") return SystemDevices();
+    if (nameSpace_ == u"root\\cimv2" && className == u"win32_systemdevices") {
+      return std::make_unique<SystemDeviceRecords>(source_.hostName(), source_.SystemDevices());
+    }
     throw RuntimeError(kInvalidClass, "Invalid class: " + ToUtf8(wql) + " in " + ToUtf8(nameSpace_));
   }
 
  private:
+  // The raw structure table, exactly the bytes Windows hands over. A machine
+  // or container without SMBIOS has no file and so gets no record; the file
+  // is readable by root only.
   std::unique_ptr<RecordSet> RawSmbiosTables() const {
     std::vector<MemoryRecord> records;
     const std::optional<Bytes> table =
-        ReadFileIfPresent(root_ + "/firmware/dmi/tables/DMI", " (reading the SMBIOS table needs root)");
+        sysfs::ReadWholeFile(source_.root() + "/firmware/dmi/tables/DMI", " (reading the SMBIOS table needs root)");
     if (table) records.push_back({u"MSSmBios_RawSMBiosTables", {{u"SMBiosData", *table}}});
     return std::make_unique<RecordList>(std::move(records));
   }
 
   std::unique_ptr<RecordSet> ComputerSystem() const {
-    const std::string id = root_ + "/class/dmi/id/";
+    const std::string id = source_.root() + "/class/dmi/id/";
     MemoryRecord record{u"Win32_ComputerSystem",
                         {{u"Manufacturer", ReadDmiText(id + "sys_vendor").value_or(u"")},
                          {u"Model", ReadDmiText(id + "product_name").value_or(u"")}}};
@@ -99,22 +122,36 @@ class SysfsConnection : public Connection {
 
   std::unique_ptr<RecordSet> BaseBoard() const {
     std::vector<MemoryRecord> records;
-    if (std::optional<std::u16string> product = ReadDmiText(root_ + "/class/dmi/id/board_name")) {
+    if (std::optional<std::u16string> product = ReadDmiText(source_.root() + "/class/dmi/id/board_name")) {
       records.push_back({u"Win32_BaseBoard", {{u"Product", std::move(*product)}}});
     }
     return std::make_unique<RecordList>(std::move(records));
   }
 
-  std::unique_ptr<RecordSet> SystemDevices() const { return std::make_unique<RecordList>(std::vector<MemoryRecord>{}); }
-
-  const std::string& root_;
+  SysfsSource& source_;
   std::u16string nameSpace_;
 };
 
 }  // namespace
 
+SysfsSource::SysfsSource(std::string root, std::string hostName)
+    : root_(std::move(root)), hostName_(FromUtf8(hostName)) {}
+
 std::unique_ptr<Connection> SysfsSource::Connect(std::u16string_view nameSpace) {
-  return std::make_unique<SysfsConnection>(root_, std::u16string(nameSpace));
+  return std::make_unique<SysfsConnection>(*this, nameSpace);
+}
+
+const sysfs::DeviceIdList& SysfsSource::SystemDevices() {
+  if (!devices_) devices_ = std::make_unique<sysfs::DeviceIdList>(sysfs::ScanSystemDevices(root_));
+  return *devices_;
+}
+
+std::string LocalHostName() {
+  char name[HOST_NAME_MAX + 1] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) {
+    throw RuntimeError(errno, std::string("cannot read the host name: ") + std::strerror(errno));
+  }
+  return name;
 }
 
 }  // namespace kestro

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <dirent.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The few file operations the sysfs back end needs, each one or two system
+// calls. Attribute reads go through a directory descriptor (openat), so the
+// kernel resolves only the last components of each path.
+namespace kestro::sysfs {
+
+// Owns a file descriptor.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept;
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd();
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  int Release();
+
+ private:
+  int fd_ = -1;
+};
+
+// An open directory whose entries can be listed and whose files can be read
+// relative to it.
+class Directory {
+ public:
+  // The directory at `path`; nothing when it does not exist. Any other
+  // failure to open it throws RuntimeError naming `path`.
+  static std::optional<Directory> Open(const std::string& path);
+
+  int fd() const;
+  const std::string& path() const { return path_; }
+
+  // The names of its entries in the order the file system gives them,
+  // without "." and "..".
+  std::vector<std::string> EntryNames();
+
+ private:
+  struct CloseDir {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+  };
+  Directory(std::unique_ptr<DIR, CloseDir> dir, std::string path) : dir_(std::move(dir)), path_(std::move(path)) {}
+
+  std::unique_ptr<DIR, CloseDir> dir_;
+  std::string path_;
+};
+
+enum class FileState { Read, Absent };
+
+// Reads the whole file `name` (relative to `dir`) into `content`, replacing
+// what it held. Absent when the file does not exist, or when its device went
+// away while it was read (ENODEV): a device unplugged during the scan is no
+// failure. Any other failure throws RuntimeError naming the file and the
+// reason.
+FileState ReadFileAt(const Directory& dir, const std::string& name, std::string& content);
+
+// The target of the symbolic link `name` (relative to `dir`); nothing when it
+// is absent or not a link.
+std::optional<std::string> ReadLinkAt(const Directory& dir, const std::string& name);
+
+// The whole file at `path` as bytes; nothing when it does not exist. Any other
+// failure throws RuntimeError naming the file and the reason, followed by
+// `hint` when one is given.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, const std::string& hint = "");
+
+}  // namespace kestro::sysfs

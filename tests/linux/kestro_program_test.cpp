@@ -1,0 +1,236 @@
+// The kestro program as a whole: the real binary against fixture trees
+// mounted over /sys, the golden reports, failures, --help and --version, the
+// man page and the install rules.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+
+#include "app/run.h"
+#include "core/ansi_code_page.h"
+#include "test_support.h"
+#include "wmi/linux/sysfs_source.h"
+
+namespace kestro {
+namespace {
+
+using test::ProcessResult;
+using test::RunAs;
+using test::SysfsTree;
+using test::TempDir;
+
+// Every fixture machine that yields a report, run with "/PNP /Type1".
+const char* const kGoldenMachines[] = {
+    "thinkpad-t480s",
+    "surface-laptop-3",
+    "dell-xps15-9560",
+    "dell-poweredge-r630",
+    "vmware-virtual-platform",
+    "hyperv-vm-broken",
+    "gigabyte-ga-ma74gmt-s2",
+    "asrock-ryzen-desktop",
+    "lenovo-thinkpad-w510",
+    "no-dmi",
+    "edge-cases",
+};
+
+std::string GoldenPath(const std::string& machine) { return test::FixturePath("sysfs/golden/" + machine + ".ini"); }
+
+// Compares `report` with the golden file of `machine` byte for byte; with
+// KESTRO_UPDATE_GOLDEN=1 in the environment it rewrites the golden file.
+void ExpectGolden(const std::string& machine, const std::string& report) {
+  if (std::getenv("KESTRO_UPDATE_GOLDEN") != nullptr) {
+    std::ofstream(GoldenPath(machine), std::ios::binary) << report;
+    return;
+  }
+  ASSERT_TRUE(test::FileExists(GoldenPath(machine))) << GoldenPath(machine);
+  EXPECT_EQ(report, test::ReadFile(GoldenPath(machine))) << machine;
+}
+
+#define SKIP_WITHOUT_PRIVATE_SYS() \
+  if (const std::optional<std::string> why = test::WhyNoPrivateSys()) GTEST_SKIP() << *why
+
+// The report the core builds from each tree, written as the file writer
+// writes it; runs without root too.
+TEST(KestroReports, GoldenReportsFromTheSource) {
+  for (const char* machine : kGoldenMachines) {
+    SysfsSource source(SysfsTree(machine), "kestro-test");
+    Switches switches;
+    switches.pnp = true;
+    switches.type1 = true;
+    ExpectGolden(machine, ToAnsiBytes(BuildReport(switches, source)) + "\r\n");
+  }
+}
+
+// The real binary over each tree mounted on /sys writes the golden report.
+TEST(KestroProgram, WritesTheGoldenReportOfEachMachine) {
+  SKIP_WITHOUT_PRIVATE_SYS();
+  if (std::getenv("KESTRO_UPDATE_GOLDEN") != nullptr) GTEST_SKIP() << "updating the golden files";
+  for (const char* machine : kGoldenMachines) {
+    const TempDir work;
+    const ProcessResult run = test::RunKestroOverSys(SysfsTree(machine), {"/PNP", "/Type1"}, work.path());
+    EXPECT_EQ(run.exitCode, 0) << machine << ": " << run.err;
+    EXPECT_EQ(run.err, "");
+    ASSERT_TRUE(test::FileExists(work / "Kestro.ini")) << machine;
+    ExpectGolden(machine, test::ReadFile(work / "Kestro.ini"));
+  }
+}
+
+TEST(KestroProgram, WithoutDmiItStillWritesAReportAndExitsZero) {
+  SKIP_WITHOUT_PRIVATE_SYS();
+  const TempDir work;
+  const ProcessResult run = test::RunKestroOverSys(SysfsTree("no-dmi"), {}, work.path());
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(test::ReadFile(work / "Kestro.ini"),
+            "[BIOS Strings]\r\nManufacturer=\r\nFullProductName=\r\nBrandName=Unknown\r\nModelName=Unknown\r\n"
+            "SKUNumber=Unknown\r\nSKUOptionConfig=Unknown\r\nFleetmediaFlag=0\r\nChannelID=0\r\n"
+            "BiosCharacteristics= \r\nWebCam=0\r\nBluetooth=0\r\nWWAN=0\r\nTouchPanel=0\r\nFingerPrint=0\r\n"
+            "[Versions]\r\nVersion=1.05\r\nReleaseDate=2006/10/31\r\nSpecVersion=1.05\r\n"
+            "SpecReleaseDate=2006/10/31\r\n\r\n");
+}
+
+// This machine's own /sys, whatever it holds: as root the table is readable
+// or absent, so the run succeeds.
+TEST(KestroProgram, RunsOnThisMachine) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a normal user cannot read the SMBIOS table of a machine that has one";
+  const TempDir work;
+  const ProcessResult run = test::RunProcess({test::KestroBinary(), "/PNP", "/Type1"}, work.path());
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  const std::string report = test::ReadFile(work / "Kestro.ini");
+  EXPECT_TRUE(report.starts_with("[BIOS Strings]\r\n")) << report;
+  EXPECT_NE(report.find("\r\n[PNP]\r\n"), std::string::npos);
+  EXPECT_TRUE(report.ends_with("\r\n\r\n"));
+}
+
+TEST(KestroProgram, AnUnreadableTableEndsTheRunWithoutAFile) {
+  SKIP_WITHOUT_PRIVATE_SYS();
+  const TempDir work;
+  const ProcessResult run = test::RunKestroOverSys(SysfsTree("dmi-unreadable"), {"/PNP"}, work.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err,
+            "kestro: run-time error 21: cannot read /sys/firmware/dmi/tables/DMI: Is a directory "
+            "(reading the SMBIOS table needs root)\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(std::filesystem::is_empty(work.path()));
+}
+
+TEST(KestroProgram, ANormalUserGetsTheClearMessageAndNoFile) {
+  SKIP_WITHOUT_PRIVATE_SYS();
+  const TempDir work;
+  ASSERT_EQ(::chmod(work.path().c_str(), 0777), 0);
+  std::ofstream(work / "Kestro.ini", std::ios::binary) << "earlier report\r\n";
+  ASSERT_EQ(::chmod((work / "Kestro.ini").c_str(), 0666), 0);
+  const ProcessResult run =
+      test::RunKestroOverSys(SysfsTree("thinkpad-t480s"), {"/PNP", "/Type1"}, work.path(), RunAs::Nobody);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err,
+            "kestro: run-time error 13: cannot read /sys/firmware/dmi/tables/DMI: Permission denied "
+            "(reading the SMBIOS table needs root)\n");
+  EXPECT_EQ(test::ReadFile(work / "Kestro.ini"), "earlier report\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 1);
+}
+
+// Where the walk's assumptions hold (BIOS Information with three strings
+// first, System Information next, strings in field order), the report agrees
+// with dmidecode reading the same /sys.
+TEST(KestroProgram, AgreesWithDmidecode) {
+  SKIP_WITHOUT_PRIVATE_SYS();
+  if (test::RunProcess({"dmidecode", "--version"}).exitCode != 0) GTEST_SKIP() << "dmidecode is not installed";
+  const std::pair<const char*, const char*> fields[] = {
+      {"Manufacturer", "Manufacturer"},  {"Product Name", "ProductName"}, {"Version", "Version"},
+      {"Serial Number", "SerialNumber"}, {"SKU Number", "SKUNumber"},     {"Family", "Family"},
+  };
+  for (const char* machine : {"asrock-ryzen-desktop", "gigabyte-ga-ma74gmt-s2"}) {
+    const TempDir work;
+    const ProcessResult decoded = test::RunOverSys(SysfsTree(machine), {"dmidecode", "-t", "1"}, work.path());
+    ASSERT_EQ(decoded.exitCode, 0) << decoded.err;
+    ASSERT_EQ(test::RunKestroOverSys(SysfsTree(machine), {"/Type1"}, work.path()).exitCode, 0);
+    const std::string report = test::ReadFile(work / "Kestro.ini");
+    const std::string type1 = report.substr(report.find("[SMBIOSType1]\r\n"));
+    for (const auto& [dmidecodeName, key] : fields) {
+      std::smatch value;
+      ASSERT_TRUE(std::regex_search(decoded.out, value, std::regex("\n\t" + std::string(dmidecodeName) + ": (.*)\n")))
+          << machine << " " << dmidecodeName;
+      EXPECT_NE(type1.find("\r\n" + std::string(key) + "=" + value[1].str() + "\r\n"), std::string::npos)
+          << machine << " " << key << "=" << value[1];
+      if (std::string(key) == "Manufacturer") {
+        EXPECT_TRUE(report.find("[BIOS Strings]\r\nManufacturer=" + value[1].str() + "\r\n") == 0) << machine;
+      }
+      if (std::string(key) == "ProductName") {
+        EXPECT_NE(report.find("\r\nFullProductName=" + value[1].str() + "\r\n"), std::string::npos) << machine;
+      }
+    }
+  }
+}
+
+// --- the command line
+
+const char* const kSwitches[] = {"/PNP", "/Type1", "/DRIVER", "/File:", "/SHOWDIALOG"};
+
+TEST(KestroProgram, HelpListsEverySwitch) {
+  const TempDir work;
+  const ProcessResult help = test::RunProcess({test::KestroBinary(), "--help"}, work.path());
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: kestro [switches]\n")) << help.out;
+  for (const char* name : kSwitches) EXPECT_NE(help.out.find(name), std::string::npos) << name;
+  EXPECT_EQ(help.err, "");
+  // "-h" is the same, also among switches; nothing is collected or written.
+  EXPECT_EQ(test::RunProcess({test::KestroBinary(), "-h"}, work.path()).out, help.out);
+  EXPECT_EQ(test::RunProcess({test::KestroBinary(), "/PNP", "--help", "/File:x.ini"}, work.path()).out, help.out);
+  EXPECT_TRUE(std::filesystem::is_empty(work.path()));
+}
+
+TEST(KestroProgram, Version) {
+  const TempDir work;
+  const ProcessResult version = test::RunProcess({test::KestroBinary(), "--version"}, work.path());
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "Kestro 1.00\n");
+  EXPECT_TRUE(std::filesystem::is_empty(work.path()));
+}
+
+// Only an argument that is exactly "--help", "-h" or "--version" answers;
+// anything else is argument text as before, and stray text is ignored.
+TEST(KestroProgram, OtherArgumentsAreArgumentText) {
+  SKIP_WITHOUT_PRIVATE_SYS();
+  for (const char* argument : {"--helpme", "-help", "--HELP", "-H", "--version2", "help"}) {
+    const TempDir work;
+    const ProcessResult run = test::RunKestroOverSys(SysfsTree("no-dmi"), {argument}, work.path());
+    EXPECT_EQ(run.exitCode, 0) << argument;
+    EXPECT_EQ(run.out, "") << argument;
+    EXPECT_TRUE(test::FileExists(work / "Kestro.ini")) << argument;
+  }
+}
+
+// --- man page and installation
+
+TEST(KestroManPage, FormatsWithoutWarningsAndNamesEverySwitch) {
+  const std::string page = std::string(KESTRO_SOURCE_DIR) + "/doc/kestro.1";
+  const std::string source = test::ReadFile(page);
+  for (const char* name : kSwitches) EXPECT_NE(source.find(name), std::string::npos) << name;
+  for (const char* name : {"\\-\\-help", "\\-h", "\\-\\-version", "Kestro.ini", "/sys/firmware/dmi/tables/DMI"}) {
+    EXPECT_NE(source.find(name), std::string::npos) << name;
+  }
+  if (test::RunProcess({"groff", "--version"}).exitCode != 0) GTEST_SKIP() << "groff is not installed";
+  const ProcessResult lint = test::RunProcess({"groff", "-man", "-Tutf8", "-ww", "-z", page});
+  EXPECT_EQ(lint.exitCode, 0);
+  EXPECT_EQ(lint.err, "");
+}
+
+TEST(KestroInstall, PutsTheProgramAndItsManPageInPlace) {
+  const TempDir prefix;
+  const ProcessResult install =
+      test::RunProcess({KESTRO_CMAKE, "--install", KESTRO_BUILD_DIR, "--prefix", prefix.path()});
+  ASSERT_EQ(install.exitCode, 0) << install.out << install.err;
+  EXPECT_EQ(::access((prefix / "bin/kestro").c_str(), X_OK), 0);
+  EXPECT_EQ(test::ReadFile(prefix / "share/man/man1/kestro.1"),
+            test::ReadFile(std::string(KESTRO_SOURCE_DIR) + "/doc/kestro.1"));
+  EXPECT_EQ(test::RunProcess({prefix / "bin/kestro", "--version"}).out, "Kestro 1.00\n");
+}
+
+}  // namespace
+}  // namespace kestro

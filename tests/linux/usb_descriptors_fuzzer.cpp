@@ -1,0 +1,17 @@
+// libFuzzer target: the USB descriptor reader over any bytes a device (or a
+// damaged sysfs file) could hand over. Built with -DKESTRO_BUILD_FUZZERS=ON
+// (clang); run as `usb_descriptors_fuzzer -max_total_time=60`.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "wmi/linux/usb_descriptors.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const auto descriptors = kestro::usb::ParseDescriptors(std::span<const std::uint8_t>(data, size));
+  if (descriptors) {
+    kestro::usb::IsCompositeDevice(*descriptors);
+    if (descriptors->firstConfiguration) kestro::usb::FunctionFirstInterfaces(*descriptors->firstConfiguration);
+  }
+  return 0;
+}
