@@ -21,10 +21,11 @@ declare -A seed_dirs=(
   [device_patterns]="$seeds/device_patterns"
   [snapshot]="$top/tests/golden/snapshots"
   [code_page]="$seeds/model_text"
+  [usb_descriptors]="$seeds/usb_descriptors"
 )
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
-for target in smbios_bytes walk_text model_text command_line device_patterns snapshot code_page; do
+for target in smbios_bytes walk_text model_text command_line device_patterns snapshot code_page usb_descriptors; do
   mkdir -p "$work/$target" "$top/build/fuzz/findings"
   echo "== $target: ${seconds}s"
   if ! "$bin/${target}_fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \

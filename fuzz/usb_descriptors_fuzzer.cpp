@@ -1,6 +1,5 @@
-// libFuzzer target: the USB descriptor reader over any bytes a device (or a
-// damaged sysfs file) could hand over. Built with -DKESTRO_BUILD_FUZZERS=ON
-// (clang); run as `usb_descriptors_fuzzer -max_total_time=60`.
+// The USB descriptor reader over any bytes a device (or a damaged sysfs file)
+// could hand over.
 #include <cstddef>
 #include <cstdint>
 #include <span>
