@@ -41,4 +41,4 @@ python3 "$top/bench/whole_runs.py" "$rounds" 200 \
   "dmidecode=dmidecode --from-dump $table.dump-bin -t 1" \
   "trivial-writer=$out/trivial_writer $out/t.ini $size"
 echo
-if [ -x "$top/bench/kestro_on_fixture.sh" ]; then "$top/bench/kestro_on_fixture.sh" "$rounds" "$out" "$size"; fi
+"$top/bench/kestro_on_fixture.sh" "$rounds" "$out"
