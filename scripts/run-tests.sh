@@ -9,3 +9,6 @@ build="$top/build/test"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRO_BUILD_TESTS=ON
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j2
+
+# The Windows build, run under Wine.
+KESTRO_LINUX_REPLAY="$build/src/kestro-replay" "$top/scripts/test-windows.sh"
