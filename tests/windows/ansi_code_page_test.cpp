@@ -49,9 +49,9 @@ TEST_F(AnsiCodePage, NoBestFitLookAlikes) {
     std::u16string text;
     std::string bytes;
   } cases[] = {
-      {u"\u0101", "?"},                // a with macron: best fit would give "a"
-      {u"\u221E", "?"},                // infinity: best fit would give "8"
-      {u"\uFF31", "?"},                // fullwidth Q: best fit would give "Q"
+      {u"\u0101", "?"},  // a with macron: best fit would give "a"
+      {u"\u221E", "?"},  // infinity: best fit would give "8"
+      {u"\uFF31", "?"},  // fullwidth Q: best fit would give "Q"
       {u"\u03A9 \u20AC\u00E9", "? \x80\xE9"},
       {u"ZQ \u2122", "ZQ \x99"},
   };

@@ -20,8 +20,8 @@ TEST(ArgumentText, ProgramNameRemovedAsTheCRuntimeRemovesIt) {
       {u"Kestro.exe \t  /PNP  /Type1  ", u"Kestro.exe", u"/PNP  /Type1  "},
       {u"\"C:\\Program Files\\Kestro\\Kestro.exe\" /File:r.ini", u"C:\\Program Files\\Kestro\\Kestro.exe",
        u"/File:r.ini"},
-      {u"\"C:\\a b\"\\Kestro.exe /PNP", u"C:\\a b\\Kestro.exe", u"/PNP"},  // quotes open and close stretches
-      {u"\"C:\\Kestro.exe\"/PNP", u"C:\\Kestro.exe/PNP", u""},  // no blank: still the name
+      {u"\"C:\\a b\"\\Kestro.exe /PNP", u"C:\\a b\\Kestro.exe", u"/PNP"},           // quotes open and close stretches
+      {u"\"C:\\Kestro.exe\"/PNP", u"C:\\Kestro.exe/PNP", u""},                      // no blank: still the name
       {u"\"C:\\Program Files\\Kestro.exe", u"C:\\Program Files\\Kestro.exe", u""},  // unclosed quote
       {u"Kestro.exe /File:\"C:\\My Reports\\r.ini\"", u"Kestro.exe", u"/File:\"C:\\My Reports\\r.ini\""},
       {u"Kestro.exe\t/SHOWDIALOG", u"Kestro.exe", u"/SHOWDIALOG"},

@@ -10,9 +10,9 @@ TEST(FormLayout, TwipsToPixelsAtCommonResolutions) {
     float dpi;
     int clientWidth, clientHeight, text1Left;
   } cases[] = {
-      {96.0f, 455, 359, 8},   // 15 twips to a pixel
-      {120.0f, 569, 449, 10}, // 6825 * 120 / 1440 = 568.75
-      {144.0f, 683, 539, 12}, // 682.5 rounds away from zero
+      {96.0f, 455, 359, 8},    // 15 twips to a pixel
+      {120.0f, 569, 449, 10},  // 6825 * 120 / 1440 = 568.75
+      {144.0f, 683, 539, 12},  // 682.5 rounds away from zero
       {192.0f, 910, 718, 16},
   };
   for (const auto& [dpi, clientWidth, clientHeight, text1Left] : cases) {
@@ -29,7 +29,7 @@ TEST(FormLayout, Text1KeepsItsMarginsAndNeverGoesNegative) {
   EXPECT_FLOAT_EQ(FormLayout::Text1Height(6000.0f), 5200.0f);
   EXPECT_FLOAT_EQ(FormLayout::Text1Width(300.0f), 0.0f);
   EXPECT_FLOAT_EQ(FormLayout::Text1Height(800.0f), 0.0f);
-  EXPECT_FLOAT_EQ(FormLayout::Text1Width(120.0f), 0.0f);   // minimised: 0, not negative
+  EXPECT_FLOAT_EQ(FormLayout::Text1Width(120.0f), 0.0f);  // minimised: 0, not negative
   EXPECT_FLOAT_EQ(FormLayout::Text1Height(420.0f), 0.0f);
   EXPECT_FLOAT_EQ(FormLayout::Text1Width(-15.0f), 0.0f);
 }

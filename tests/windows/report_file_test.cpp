@@ -23,8 +23,7 @@ class ReportFile : public testing::Test {
  protected:
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
-              (L"kestro-report-file-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-               std::to_wstring(counter_++));
+              (L"kestro-report-file-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(counter_++));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
   }
@@ -67,7 +66,7 @@ class ReportFile : public testing::Test {
 TEST_F(ReportFile, WritesTheBytesAsTheyAre) {
   const std::string bytes = "[Versions]\r\nVersion=1.05\r\n\r\nlone\nLF and \x80\xFF\0NUL"s;
   ReplaceFileContents(PathOf(L"Kestro.ini"), bytes);
-  EXPECT_EQ(Contents(PathOf(L"Kestro.ini")), bytes);  // no CR CR LF, no lost NUL
+  EXPECT_EQ(Contents(PathOf(L"Kestro.ini")), bytes);             // no CR CR LF, no lost NUL
   EXPECT_EQ(Names(), std::vector<std::wstring>{L"Kestro.ini"});  // no temporary file left
 }
 

@@ -177,7 +177,7 @@ TEST(VariantValue, ScalarsAreATypeMismatchNamingTheProperty) {
   const struct {
     VARTYPE type;
     const char* shown;
-  } cases[] = {{VT_I4, "VT_I4"}, {VT_UI1, "VT_UI1"}, {VT_BOOL, "VT_BOOL"}, {VT_R8, "VT_R8"},
+  } cases[] = {{VT_I4, "VT_I4"},     {VT_UI1, "VT_UI1"},           {VT_BOOL, "VT_BOOL"},      {VT_R8, "VT_R8"},
                {VT_DATE, "VT_DATE"}, {VT_DISPATCH, "VT_DISPATCH"}, {VT_UNKNOWN, "VT_UNKNOWN"}};
   for (const auto& [type, shown] : cases) {
     ScopedVariant variant;

@@ -33,8 +33,8 @@ std::wstring TextOf(HWND window) {
   // WM_GETTEXT reaches into another process's controls, as GetWindowText does not.
   const auto length = static_cast<std::size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
   std::wstring text(length + 1, L'\0');
-  const auto got = static_cast<std::size_t>(
-      ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+  const auto got =
+      static_cast<std::size_t>(::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
   text.resize(got);
   return text;
 }
@@ -60,7 +60,8 @@ HWND FindViewer() { return ::FindWindowW(L"KestroUI", nullptr); }
 
 int Dialog(const std::wstring& title, DWORD timeout) {
   HWND box = nullptr;
-  for (DWORD waited = 0; (box = ::FindWindowW(L"#32770", title.c_str())) == nullptr && waited < timeout; waited += 100) {
+  for (DWORD waited = 0; (box = ::FindWindowW(L"#32770", title.c_str())) == nullptr && waited < timeout;
+       waited += 100) {
     ::Sleep(100);
   }
   if (box == nullptr) return 1;
@@ -88,8 +89,8 @@ int Viewer(const std::wstring& textFile) {
   if (form == nullptr) return 1;
   const HWND text1 = ::GetDlgItem(form, 1);
   const HDC screen = ::GetDC(nullptr);
-  Say("dpi", std::to_string(::GetDeviceCaps(screen, LOGPIXELSX)) + " " +
-                 std::to_string(::GetDeviceCaps(screen, LOGPIXELSY)));
+  Say("dpi",
+      std::to_string(::GetDeviceCaps(screen, LOGPIXELSX)) + " " + std::to_string(::GetDeviceCaps(screen, LOGPIXELSY)));
   ::ReleaseDC(nullptr, screen);
   Say("class", Utf8(ClassOf(form)));
   Say("caption", Utf8(TextOf(form)));

@@ -97,8 +97,7 @@ TEST_F(WmiQueries, EachQueryHasItsOwnConnection) {
 }
 
 TEST_F(WmiQueries, MissingPropertyIsWbemNotFound) {
-  const RuntimeError error =
-      FailureOf([&] { Query(source_, kCimv2Namespace, u"Win32_BaseBoard", u"NoSuchProperty"); });
+  const RuntimeError error = FailureOf([&] { Query(source_, kCimv2Namespace, u"Win32_BaseBoard", u"NoSuchProperty"); });
   EXPECT_EQ(error.number(), 0x80041002);  // WBEM_E_NOT_FOUND
   EXPECT_EQ(FormatErrorNumber(error.number()).substr(0, 10), "0x80041002");
   EXPECT_NE(error.text().find("NoSuchProperty"), std::string::npos) << error.text();

@@ -55,8 +55,8 @@ Json CaptureClass(kestro::RecordSource& source, std::u16string_view nameSpace, s
         properties[kestro::ToUtf8(query.property)] = ValueOf(record.Get(query.property));
       } catch (const kestro::RuntimeError& error) {
         // Left out: replaying reads it and fails, as Kestro.exe does here.
-        kestro::ShowFailure("kestro-wmi-snapshot: " + kestro::ToUtf8(className) + "." +
-                            kestro::ToUtf8(query.property) + " left out: " + error.text());
+        kestro::ShowFailure("kestro-wmi-snapshot: " + kestro::ToUtf8(className) + "." + kestro::ToUtf8(query.property) +
+                            " left out: " + error.text());
       }
     }
     records.push_back(std::move(properties));

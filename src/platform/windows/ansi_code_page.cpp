@@ -44,8 +44,8 @@ void AppendConverted(std::wstring_view wide, DWORD flags, std::string& bytes, BO
   if (size <= 0) ThrowLastError("cannot convert the report to the ANSI code page");
   const std::size_t start = bytes.size();
   bytes.resize(start + static_cast<std::size_t>(size));
-  if (::WideCharToMultiByte(CP_ACP, flags, wide.data(), wideLength, bytes.data() + start, size, nullptr,
-                            usedDefault) != size) {
+  if (::WideCharToMultiByte(CP_ACP, flags, wide.data(), wideLength, bytes.data() + start, size, nullptr, usedDefault) !=
+      size) {
     ThrowLastError("cannot convert the report to the ANSI code page");
   }
 }

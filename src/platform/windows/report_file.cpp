@@ -88,8 +88,8 @@ FileHandle CreateTemporaryBeside(const std::wstring& path, std::wstring& tempora
     wchar_t suffix[40];
     std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lx-%x.tmp", ::GetCurrentProcessId(), counter++);
     temporaryPath = FolderOf(path) + L"~" + NameOf(path) + suffix;
-    FileHandle file(::CreateFileW(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        ::CreateFileW(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.valid() || ::GetLastError() != ERROR_FILE_EXISTS) return file;
   }
   return FileHandle(INVALID_HANDLE_VALUE);

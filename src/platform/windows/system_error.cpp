@@ -18,8 +18,8 @@ struct LocalFreeDeleter {
 std::string SystemMessage(std::uint32_t number) {
   wchar_t* raw = nullptr;
   const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, number,
-      0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);  // ALLOCATE_BUFFER takes the pointer's address
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, number, 0,
+      reinterpret_cast<wchar_t*>(&raw), 0, nullptr);  // ALLOCATE_BUFFER takes the pointer's address
   const std::unique_ptr<wchar_t, LocalFreeDeleter> buffer(raw);
   if (length == 0 || !buffer) return {};
   std::wstring_view text(buffer.get(), length);

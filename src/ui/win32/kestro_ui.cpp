@@ -97,12 +97,12 @@ void KestroUI::Load() {
 }
 
 void KestroUI::CreateText1() {
-  text1_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"Text1", kText1Style, layout_.ToPixelsX(FormLayout::kText1Left),
-                             layout_.ToPixelsY(FormLayout::kText1Top),
-                             layout_.ToPixelsX(FormLayout::kText1InitialWidth),
-                             layout_.ToPixelsY(FormLayout::kText1InitialHeight), form_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)), ::GetModuleHandleW(nullptr),
-                             nullptr);  // a child's menu handle carries its control id
+  text1_ =
+      ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"Text1", kText1Style, layout_.ToPixelsX(FormLayout::kText1Left),
+                        layout_.ToPixelsY(FormLayout::kText1Top), layout_.ToPixelsX(FormLayout::kText1InitialWidth),
+                        layout_.ToPixelsY(FormLayout::kText1InitialHeight), form_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)), ::GetModuleHandleW(nullptr),
+                        nullptr);  // a child's menu handle carries its control id
   if (text1_ == nullptr) return;
   ::SendMessageW(text1_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   ::SendMessageW(text1_, EM_SETLIMITTEXT, kText1Limit, 0);

@@ -24,10 +24,12 @@ std::string TypeName(VARTYPE type) {
   static constexpr struct {
     VARTYPE type;
     const char* name;
-  } kNames[] = {{VT_I2, "VT_I2"},     {VT_I4, "VT_I4"},     {VT_R4, "VT_R4"},           {VT_R8, "VT_R8"},
-                {VT_DATE, "VT_DATE"}, {VT_BOOL, "VT_BOOL"}, {VT_VARIANT, "VT_VARIANT"}, {VT_UNKNOWN, "VT_UNKNOWN"},
-                {VT_DISPATCH, "VT_DISPATCH"}, {VT_I1, "VT_I1"}, {VT_UI1, "VT_UI1"}, {VT_UI2, "VT_UI2"},
-                {VT_UI4, "VT_UI4"},   {VT_I8, "VT_I8"},     {VT_UI8, "VT_UI8"},         {VT_BSTR, "VT_BSTR"}};
+  } kNames[] = {{VT_I2, "VT_I2"},           {VT_I4, "VT_I4"},           {VT_R4, "VT_R4"},
+                {VT_R8, "VT_R8"},           {VT_DATE, "VT_DATE"},       {VT_BOOL, "VT_BOOL"},
+                {VT_VARIANT, "VT_VARIANT"}, {VT_UNKNOWN, "VT_UNKNOWN"}, {VT_DISPATCH, "VT_DISPATCH"},
+                {VT_I1, "VT_I1"},           {VT_UI1, "VT_UI1"},         {VT_UI2, "VT_UI2"},
+                {VT_UI4, "VT_UI4"},         {VT_I8, "VT_I8"},           {VT_UI8, "VT_UI8"},
+                {VT_BSTR, "VT_BSTR"}};
   for (const auto& known : kNames) {
     if (known.type == type) return known.name;
   }
@@ -73,17 +75,42 @@ using ByteReader = bool (*)(const void*, std::size_t, std::uint8_t&, std::string
 // The reader for an integer element type and its size; false for others.
 bool IntegerElement(VARTYPE type, ByteReader& reader, std::size_t& size) {
   switch (type) {
-    case VT_UI1: reader = &ReadByte<std::uint8_t>; size = 1; return true;
-    case VT_I1: reader = &ReadByte<std::int8_t>; size = 1; return true;
-    case VT_I2: reader = &ReadByte<std::int16_t>; size = 2; return true;
-    case VT_UI2: reader = &ReadByte<std::uint16_t>; size = 2; return true;
+    case VT_UI1:
+      reader = &ReadByte<std::uint8_t>;
+      size = 1;
+      return true;
+    case VT_I1:
+      reader = &ReadByte<std::int8_t>;
+      size = 1;
+      return true;
+    case VT_I2:
+      reader = &ReadByte<std::int16_t>;
+      size = 2;
+      return true;
+    case VT_UI2:
+      reader = &ReadByte<std::uint16_t>;
+      size = 2;
+      return true;
     case VT_I4:
-    case VT_INT: reader = &ReadByte<std::int32_t>; size = 4; return true;
+    case VT_INT:
+      reader = &ReadByte<std::int32_t>;
+      size = 4;
+      return true;
     case VT_UI4:
-    case VT_UINT: reader = &ReadByte<std::uint32_t>; size = 4; return true;
-    case VT_I8: reader = &ReadByte<std::int64_t>; size = 8; return true;
-    case VT_UI8: reader = &ReadByte<std::uint64_t>; size = 8; return true;
-    default: return false;
+    case VT_UINT:
+      reader = &ReadByte<std::uint32_t>;
+      size = 4;
+      return true;
+    case VT_I8:
+      reader = &ReadByte<std::int64_t>;
+      size = 8;
+      return true;
+    case VT_UI8:
+      reader = &ReadByte<std::uint64_t>;
+      size = 8;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -118,8 +145,8 @@ Bytes BytesOf(const VARIANT& value, std::u16string_view what) {
     std::uint8_t byte = 0;
     if (!reader(data.get(), i, byte, shown)) {
       const std::int64_t index = static_cast<std::int64_t>(lower) + static_cast<std::int64_t>(i);
-      Mismatch(what, "an array whose element " + std::to_string(index) + " is " + shown +
-                         ", not a byte value (0 to 255)");
+      Mismatch(what,
+               "an array whose element " + std::to_string(index) + " is " + shown + ", not a byte value (0 to 255)");
     }
     bytes.push_back(byte);
   }

@@ -74,8 +74,8 @@ class WmiRecord : public Record {
     ScopedVariant value;
     const HRESULT hr = object_->Get(wideName.c_str(), 0, value.Receive(), nullptr, nullptr);
     if (FAILED(hr)) {
-      Fail(hr, "cannot read property " + ToUtf8(name) + " (IWbemClassObject::Get) of a record of " +
-                   query_->Describe());
+      Fail(hr,
+           "cannot read property " + ToUtf8(name) + " (IWbemClassObject::Get) of a record of " + query_->Describe());
     }
     return PropertyValueFromVariant(value.get(), FromUtf8(query_->className) + u"." + std::u16string(name));
   }
