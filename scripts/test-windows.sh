@@ -12,10 +12,13 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
+# Wine's fonts and X extensions are only recommended by its packages, which
+# are installed without recommendations; the windows need them to look right.
 packages=(
   cmake ninja-build nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix googletest
-  wine wine64 xvfb xdotool imagemagick
+  wine wine64 fonts-wine libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
+  xvfb xdotool imagemagick
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -78,11 +78,6 @@ TEST_F(ReportFile, ReplacesALongerFileCompletely) {
   EXPECT_EQ(Names().size(), 1u);
 }
 
-TEST_F(ReportFile, EmptyContentsGiveAnEmptyFile) {
-  ReplaceFileContents(PathOf(L"empty.ini"), "");
-  EXPECT_EQ(Contents(PathOf(L"empty.ini")), "");
-}
-
 TEST_F(ReportFile, RelativeNameLandsInTheCurrentFolder) {
   wchar_t previous[MAX_PATH];
   ASSERT_NE(::GetCurrentDirectoryW(MAX_PATH, previous), 0u);
