@@ -20,3 +20,6 @@ ctest --preset sanitize -j2
 
 echo "== fuzz targets"
 "$top/fuzz/run-fuzzers.sh" "${KESTRO_FUZZ_SECONDS:-60}"
+
+echo "== the Windows build, under Wine"
+KESTRO_LINUX_REPLAY="$top/build/release/src/kestro-replay" "$top/scripts/test-windows.sh"

@@ -1,0 +1,90 @@
+// Kestro.exe's version record, read with the functions that Windows' file
+// properties use (GetFileVersionInfo, VerQueryValue).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/text.h"
+#include "platform/windows/wide_text.h"
+
+namespace kestro {
+namespace {
+
+// The path of Kestro.exe from KESTRO_EXE; a Unix path is taken through
+// Wine's drive Z:, which shows the Unix root.
+std::wstring KestroExePath() {
+  const char* given = std::getenv("KESTRO_EXE");
+  if (given == nullptr) return {};
+  std::wstring path = ToWide(FromUtf8(given));
+  if (!path.empty() && path[0] == L'/') {
+    for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
+    path = L"Z:" + path;
+  }
+  return path;
+}
+
+class VersionRecord : public testing::Test {
+ protected:
+  void SetUp() override {
+    const std::wstring path = KestroExePath();
+    if (path.empty()) GTEST_SKIP() << "KESTRO_EXE names no Kestro.exe";
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    ASSERT_NE(size, 0u) << "no version record in " << ToUtf8(FromWide(path)) << ", error " << ::GetLastError();
+    record_.resize(size);
+    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, size, record_.data()));
+  }
+
+  // The value at `subBlock`, with its length in `length`.
+  void* Query(const wchar_t* subBlock, UINT& length) {
+    void* value = nullptr;
+    if (!::VerQueryValueW(record_.data(), subBlock, &value, &length)) return nullptr;
+    return value;
+  }
+
+  std::u16string Text(const std::wstring& name) {
+    UINT length = 0;
+    const std::wstring subBlock = L"\\StringFileInfo\\040904B0\\" + name;
+    const auto* text = static_cast<const wchar_t*>(Query(subBlock.c_str(), length));
+    if (text == nullptr) return u"(missing)";
+    return FromWide(std::wstring_view(text, length).substr(0, std::wstring_view(text, length).find(L'\0')));
+  }
+
+  std::vector<unsigned char> record_;
+};
+
+TEST_F(VersionRecord, StringValues) {
+  EXPECT_EQ(Text(L"ProductName"), u"Kestro");
+  EXPECT_EQ(Text(L"InternalName"), u"Kestro");
+  EXPECT_EQ(Text(L"OriginalFilename"), u"Kestro.exe");
+  EXPECT_EQ(Text(L"FileVersion"), u"1.00");
+  EXPECT_EQ(Text(L"ProductVersion"), u"1.00");
+}
+
+TEST_F(VersionRecord, NumericVersionsAre1000) {
+  UINT length = 0;
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(Query(L"\\", length));
+  ASSERT_NE(fixed, nullptr);
+  ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+  EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);  // 1.0
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000000u);  // .0.0
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000000u);
+  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+}
+
+TEST_F(VersionRecord, TranslationIsUsEnglishUnicode) {
+  UINT length = 0;
+  const auto* translation = static_cast<const WORD*>(Query(L"\\VarFileInfo\\Translation", length));
+  ASSERT_NE(translation, nullptr);
+  ASSERT_GE(length, 4u);
+  EXPECT_EQ(translation[0], 0x0409);
+  EXPECT_EQ(translation[1], 1200);
+}
+
+}  // namespace
+}  // namespace kestro
