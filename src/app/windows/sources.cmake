@@ -23,13 +23,9 @@ add_executable(Kestro WIN32
 )
 target_link_libraries(Kestro PRIVATE kestro_windows_app kestro_windows_executable kestro_warnings)
 
-# kestro-replay's main reads the Windows command line as one text, as
-# Kestro.exe does, instead of the POSIX arguments.
-set_property(TARGET kestro-replay PROPERTY SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp
-  ${KESTRO_WINDOWS_CONSOLE_OUTPUT}
-)
-target_link_libraries(kestro-replay PRIVATE kestro_windows_app kestro_windows_executable)
+# kestro-replay reads the Windows command line as one text, as Kestro.exe does.
+add_executable(kestro-replay ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp ${KESTRO_WINDOWS_CONSOLE_OUTPUT})
+target_link_libraries(kestro-replay PRIVATE kestro_windows_app kestro_windows_executable kestro_warnings)
 
 add_executable(kestro-wmi-snapshot ${CMAKE_CURRENT_LIST_DIR}/wmi_snapshot_main.cpp ${KESTRO_WINDOWS_CONSOLE_OUTPUT})
 target_link_libraries(kestro-wmi-snapshot PRIVATE
