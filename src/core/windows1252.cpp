@@ -1,5 +1,6 @@
 #include "core/windows1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kestro {
@@ -37,14 +38,28 @@ std::string ToWindows1252(std::u16string_view text) {
   std::string out;
   out.resize(text.size());
   std::size_t n = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c < 0x80) {  // the common case
-      out[n++] = static_cast<char>(c);
-      continue;
+  std::size_t i = 0;
+  // Reports are ASCII for the most part: blocks of it are copied in a loop
+  // the compiler can vectorise, and only a block holding anything else is
+  // taken character by character.
+  constexpr std::size_t kBlock = 16;
+  while (i < text.size()) {
+    if (i + kBlock <= text.size()) {
+      char16_t seen = 0;
+      for (std::size_t k = 0; k < kBlock; ++k) seen |= text[i + k];
+      if (seen < 0x80) {
+        for (std::size_t k = 0; k < kBlock; ++k) out[n + k] = static_cast<char>(text[i + k]);
+        i += kBlock;
+        n += kBlock;
+        continue;
+      }
     }
-    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
-    out[n++] = EncodeOne(c);
+    const std::size_t blockEnd = std::min(i + kBlock, text.size());
+    while (i < blockEnd) {
+      const char16_t c = text[i++];
+      if (IsHighSurrogate(c) && i < text.size() && IsLowSurrogate(text[i])) ++i;
+      out[n++] = EncodeOne(c);
+    }
   }
   out.resize(n);
   return out;
