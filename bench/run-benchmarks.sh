@@ -42,3 +42,26 @@ python3 "$top/bench/whole_runs.py" "$rounds" 200 \
   "trivial-writer=$out/trivial_writer $out/t.ini $size"
 echo
 "$top/bench/kestro_on_fixture.sh" "$rounds" "$out"
+echo
+
+echo "## File-mode start-up with and without the viewer module"
+echo
+cmake -S "$top" -B "$top/build/bench-noviewer" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRO_BUILD_TESTS=OFF \
+  -DKESTRO_BUILD_VIEWER=OFF >/dev/null
+cmake --build "$top/build/bench-noviewer" >/dev/null
+python3 "$top/bench/whole_runs.py" "$rounds" 200 \
+  "viewer-built=$replay $out/realistic.json /PNP /Type1 /File:$out/v.ini" \
+  "no-viewer-build=$top/build/bench-noviewer/src/kestro-replay $out/realistic.json /PNP /Type1 /File:$out/n.ini"
+echo
+echo "Shared objects a file-mode run maps: $(LD_DEBUG=libs "$replay" "$out/realistic.json" /File:"$out/l.ini" 2>&1 \
+  | grep -c 'calling init:') (no Qt library among them)."
+echo
+
+echo "## Where the remaining time goes (callgrind, instructions)"
+echo
+echo '```'
+(cd "$out" && valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.out" "$replay" realistic.json /PNP /Type1 \
+  /File:"$out/c.ini" 2>&1 | grep -E 'refs')
+callgrind_annotate "$out/callgrind.out" 2>/dev/null | sed -n '/file:function/,$p' | sed -n '3,14p' \
+  | sed -E 's/nlohmann::json_abi_v[0-9_]+::detail::([a-z_]+)<[^ ]*> ?>::/nlohmann \1::/; s/\[[^]]*\]$//' | cut -c1-110
+echo '```'

@@ -27,21 +27,14 @@ constexpr std::size_t kChunk = 4096;
 // end: this saves the second read that would return 0 for each of the many
 // small attribute files a scan reads.
 int ReadRest(int fd, std::string& content) {
-  std::size_t used = content.size();
+  char buffer[2 * kChunk];  // on the stack: no buffer to clear for each small file
   while (true) {
-    if (content.size() - used < kChunk) content.resize(used < kChunk ? 2 * kChunk : 2 * used);
-    const ssize_t got = ::read(fd, content.data() + used, content.size() - used);
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      const int number = errno;
-      content.resize(used);
-      return number;
-    }
-    used += static_cast<std::size_t>(got);
-    if (static_cast<std::size_t>(got) < kChunk) break;
+    if (got < 0) return errno;
+    content.append(buffer, static_cast<std::size_t>(got));
+    if (static_cast<std::size_t>(got) < kChunk) return 0;
   }
-  content.resize(used);
-  return 0;
 }
 
 bool DeviceWentAway(int number) { return number == ENOENT || number == ENODEV; }
