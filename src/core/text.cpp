@@ -104,6 +104,17 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
+std::u16string AsciiLowerCase(std::u16string_view text) {
+  std::u16string lower(text);
+  for (char16_t& c : lower) c = AsciiLower(c);
+  return lower;
+}
+
+bool EqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
 std::size_t FindExact(std::u16string_view text, std::u16string_view what) {
   const std::size_t at = text.find(what);
   return at == std::u16string_view::npos ? 0 : at + 1;

@@ -20,6 +20,13 @@ constexpr char16_t AsciiLower(char16_t c) {
   return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
+// `text` with A-Z as a-z; names that match ignoring case (WMI's namespace,
+// class and property names) compare equal in this form.
+std::u16string AsciiLowerCase(std::u16string_view text);
+
+// `a` and `b` are equal when A-Z and a-z count as the same letters.
+bool EqualIgnoringCase(std::u16string_view a, std::u16string_view b);
+
 // Position (from 1) of the first occurrence of `what` in `text`, 0 when there
 // is none. `FindExact` compares code unit for code unit; `FindIgnoringCase`
 // treats the letters A-Z and a-z as equal to their other case.

@@ -6,14 +6,6 @@
 namespace kestro {
 namespace {
 
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 class MemoryRecordView : public Record {
  public:
   explicit MemoryRecordView(const MemoryRecord& record) : record_(record) {}
@@ -27,7 +19,7 @@ class MemoryRecordView : public Record {
 
 const PropertyValue& MemoryRecord::Find(std::u16string_view name) const {
   for (const auto& [propertyName, value] : properties) {
-    if (SameName(propertyName, name)) return value;
+    if (EqualIgnoringCase(propertyName, name)) return value;
   }
   throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
                                                      ToUtf8(className) + " has no property " + ToUtf8(name));

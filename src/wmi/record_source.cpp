@@ -6,17 +6,6 @@
 #include "core/text.h"
 
 namespace kestro {
-namespace {
-
-bool SameWord(std::u16string_view word, std::u16string_view lowerCase) {
-  if (word.size() != lowerCase.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (AsciiLower(word[i]) != lowerCase[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::optional<std::u16string> QueriedClass(std::u16string_view wql) {
   std::vector<std::u16string_view> words;
@@ -26,7 +15,8 @@ std::optional<std::u16string> QueriedClass(std::u16string_view wql) {
     if (end > start) words.push_back(wql.substr(start, end - start));
     start = end + 1;
   }
-  if (words.size() != 4 || !SameWord(words[0], u"select") || words[1] != u"*" || !SameWord(words[2], u"from")) {
+  if (words.size() != 4 || !EqualIgnoringCase(words[0], u"select") || words[1] != u"*" ||
+      !EqualIgnoringCase(words[2], u"from")) {
     return std::nullopt;
   }
   return std::u16string(words[3]);

@@ -14,12 +14,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-std::u16string Folded(std::u16string_view name) {
-  std::u16string folded(name);
-  for (char16_t& c : folded) c = AsciiLower(c);
-  return folded;
-}
-
 std::string ParseErrorText(const nlohmann::detail::exception& error) {
   std::string text = error.what();
   const std::size_t close = text.find("] ");
@@ -106,12 +100,18 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
 bool SnapshotReader::Scalar(std::optional<SnapshotSource::StoredValue> property) {
   if (levels_.empty()) Fail("a snapshot must be an object of namespaces");
   switch (Current()) {
-    case Level::InNamespaces: Fail("a namespace must be an object of classes");
-    case Level::InClasses: Fail("a class must be an array of records or a failing query");
-    case Level::InRecords: NextElement(); Fail("a record must be an object of properties");
+    case Level::InNamespaces:
+      Fail("a namespace must be an object of classes");
+    case Level::InClasses:
+      Fail("a class must be an array of records or a failing query");
+    case Level::InRecords:
+      NextElement();
+      Fail("a record must be an object of properties");
     case Level::InFailure:
       Fail(path_.back() == "error" ? "the error number must be an integer" : "the error message must be a string");
-    case Level::InByteArray: NextElement(); Fail("a byte must be an integer from 0 to 255");
+    case Level::InByteArray:
+      NextElement();
+      Fail("a byte must be an integer from 0 to 255");
     case Level::InRecord:
       if (!property) Fail("a property value must be a string, null or an array of bytes");
       classEntry_->properties.back().value = std::move(*property);
@@ -147,7 +147,7 @@ bool SnapshotReader::key(string_t& key) {
   path_.back() = key;
   switch (Current()) {
     case Level::InNamespaces: {
-      const auto [entry, isNew] = source_.namespaces_.try_emplace(Folded(FromUtf8(key)));
+      const auto [entry, isNew] = source_.namespaces_.try_emplace(AsciiLowerCase(FromUtf8(key)));
       if (!isNew) Fail("namespace listed twice");
       nameSpace_ = &entry->second;
       break;
@@ -156,7 +156,7 @@ bool SnapshotReader::key(string_t& key) {
       if (key != "error" && key != "message") Fail(R"(a failing query holds only "error" and "message")");
       break;
     case Level::InRecord: {
-      const std::u16string folded = Folded(FromUtf8(key));
+      const std::u16string folded = AsciiLowerCase(FromUtf8(key));
       auto name = source_.propertyNames_.find(std::u16string_view(folded));
       if (name == source_.propertyNames_.end()) name = source_.propertyNames_.insert(folded).first;
       classEntry_->properties.push_back({&*name, SnapshotSource::StoredValue{}});
@@ -170,7 +170,7 @@ bool SnapshotReader::key(string_t& key) {
 
 void SnapshotReader::StartClass(bool failing) {
   const std::u16string name = FromUtf8(path_.back());
-  const auto [entry, isNew] = nameSpace_->try_emplace(Folded(name));
+  const auto [entry, isNew] = nameSpace_->try_emplace(AsciiLowerCase(name));
   if (!isNew) Fail("class listed twice");
   classEntry_ = &entry->second;
   classEntry_->name = name;
@@ -188,14 +188,20 @@ bool SnapshotReader::start_object(std::size_t) {
     return true;
   }
   switch (Current()) {
-    case Level::InNamespaces: Enter(Level::InClasses); return true;
-    case Level::InClasses: StartClass(true); Enter(Level::InFailure); return true;
+    case Level::InNamespaces:
+      Enter(Level::InClasses);
+      return true;
+    case Level::InClasses:
+      StartClass(true);
+      Enter(Level::InFailure);
+      return true;
     case Level::InRecords:
       NextElement();
       recordStart_ = classEntry_->properties.size();
       Enter(Level::InRecord);
       return true;
-    default: return Scalar(std::nullopt);
+    default:
+      return Scalar(std::nullopt);
   }
 }
 
@@ -218,7 +224,8 @@ bool SnapshotReader::end_object() {
   if (level == Level::InRecord) EndRecord();
   Leave();
   if (level == Level::InFailure) {
-    if (!failureNumber_ || !failureMessage_) Fail(R"(a failing query must be {"error": <integer>, "message": "<text>"})");
+    if (!failureNumber_ || !failureMessage_)
+      Fail(R"(a failing query must be {"error": <integer>, "message": "<text>"})");
     classEntry_->failure = SnapshotSource::QueryFailure{*failureNumber_, *failureMessage_};
   }
   return true;
@@ -227,12 +234,16 @@ bool SnapshotReader::end_object() {
 bool SnapshotReader::start_array(std::size_t) {
   if (levels_.empty()) Fail("a snapshot must be an object of namespaces");
   switch (Current()) {
-    case Level::InClasses: StartClass(false); Enter(Level::InRecords); return true;
+    case Level::InClasses:
+      StartClass(false);
+      Enter(Level::InRecords);
+      return true;
     case Level::InRecord:
       classEntry_->properties.back().value = Bytes{};
       Enter(Level::InByteArray);
       return true;
-    default: return Scalar(std::nullopt);
+    default:
+      return Scalar(std::nullopt);
   }
 }
 
@@ -281,18 +292,17 @@ PropertyValue Readable(const SnapshotSource::StoredValue& value) {
 
 class SnapshotRecordView : public Record {
  public:
-  SnapshotRecordView(const SnapshotSource::ClassEntry& entry, std::size_t index)
-      : entry_(entry), index_(index) {}
+  SnapshotRecordView(const SnapshotSource::ClassEntry& entry, std::size_t index) : entry_(entry), index_(index) {}
 
   PropertyValue Get(std::u16string_view name) const override {
-    const std::u16string wanted = Folded(name);
+    const std::u16string wanted = AsciiLowerCase(name);
     const std::size_t begin = index_ == 0 ? 0 : entry_.recordEnds[index_ - 1];
     for (std::size_t i = begin; i < entry_.recordEnds[index_]; ++i) {
       if (*entry_.properties[i].foldedName == wanted) return Readable(entry_.properties[i].value);
     }
-    throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
-                                                       ToUtf8(entry_.name) + " record " + std::to_string(index_ + 1) +
-                                                       " has no property " + ToUtf8(name));
+    throw RuntimeError(ErrorCode::PropertyMissing,
+                       "Object doesn't support this property or method: " + ToUtf8(entry_.name) + " record " +
+                           std::to_string(index_ + 1) + " has no property " + ToUtf8(name));
   }
 
  private:
@@ -325,7 +335,7 @@ class SnapshotConnection : public Connection {
     if (!className) throw RuntimeError(kInvalidQuery, "Invalid query: " + ToUtf8(wql));
     const SnapshotSource::ClassEntry* entry = nullptr;
     if (classes_ != nullptr) {
-      const auto found = classes_->find(Folded(*className));
+      const auto found = classes_->find(AsciiLowerCase(*className));
       if (found != classes_->end()) entry = &found->second;
     }
     if (entry != nullptr && entry->failure) {
@@ -343,7 +353,7 @@ class SnapshotConnection : public Connection {
 }  // namespace
 
 std::unique_ptr<Connection> SnapshotSource::Connect(std::u16string_view nameSpace) {
-  const auto found = namespaces_.find(Folded(nameSpace));
+  const auto found = namespaces_.find(AsciiLowerCase(nameSpace));
   return std::make_unique<SnapshotConnection>(found == namespaces_.end() ? nullptr : &found->second,
                                               std::u16string(nameSpace));
 }

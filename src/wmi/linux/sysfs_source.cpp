@@ -34,20 +34,6 @@ std::optional<std::u16string> ReadDmiText(const std::string& path) {
   return text;
 }
 
-std::u16string Lower(std::u16string_view text) {
-  std::u16string lower(text);
-  for (char16_t& c : lower) c = AsciiLower(c);
-  return lower;
-}
-
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 // One device of the cached list; its object path is made when it is read.
 class SystemDeviceRecord : public Record {
  public:
@@ -55,7 +41,7 @@ class SystemDeviceRecord : public Record {
       : hostName_(hostName), deviceInstanceId_(deviceInstanceId) {}
 
   PropertyValue Get(std::u16string_view name) const override {
-    if (SameName(name, kPartComponent)) return pnp::PnpEntityObjectPath(hostName_, deviceInstanceId_);
+    if (EqualIgnoringCase(name, kPartComponent)) return pnp::PnpEntityObjectPath(hostName_, deviceInstanceId_);
     throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
                                                        ToUtf8(kSystemDevices) + " has no property " + ToUtf8(name));
   }
@@ -83,12 +69,13 @@ class SystemDeviceRecords : public RecordSet {
 
 class SysfsConnection : public Connection {
  public:
-  SysfsConnection(SysfsSource& source, std::u16string_view nameSpace) : source_(source), nameSpace_(Lower(nameSpace)) {}
+  SysfsConnection(SysfsSource& source, std::u16string_view nameSpace)
+      : source_(source), nameSpace_(AsciiLowerCase(nameSpace)) {}
 
   std::unique_ptr<RecordSet> ExecQuery(std::u16string_view wql) override {
     std::optional<std::u16string> className = QueriedClass(wql);
     if (!className) throw RuntimeError(kInvalidQuery, "Invalid query: " + ToUtf8(wql));
-    className = Lower(*className);
+    className = AsciiLowerCase(*className);
     if (nameSpace_ == u"root\\wmi" && className == u"mssmbios_rawsmbiostables") return RawSmbiosTables();
     if (nameSpace_ == u"root\\cimv2" && className == u"win32_computersystem") return ComputerSystem();
     if (nameSpace_ == u"root\\cimv2" && className == u"win32_baseboard") return BaseBoard();
