@@ -181,6 +181,24 @@ def inside_full_file_system(replay, kestro, failures):
             subprocess.run(["umount", str(reports)])
 
 
+def case_large_inputs(replay, kestro, failures):
+    """Far larger than any machine: a 10 MB table and 100,000 devices. The run
+    must finish (in time proportional to its input) with memory of the same
+    order as its input."""
+    import resource
+    snapshot = big_snapshot(100000)
+    snapshot["root\\WMI"]["MSSmBios_RawSMBiosTables"][0]["SMBiosData"] = [7] * (10 * 1024 * 1024)
+    with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
+        path = pathlib.Path(work) / "machine.json"
+        path.write_text(json.dumps(snapshot))
+        run([replay, "machine.json", "/PNP", "/Type1"], work, failures, 0, "")
+        report = (pathlib.Path(work) / "Kestro.ini").read_bytes()
+        failures.check(report.count(b"\r\nPNPDEVICE") == 100000, "not every device is listed")
+        peak_mib = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+        input_mib = path.stat().st_size / (1 << 20)
+        failures.check(peak_mib < 4 * input_mib + 64, "peak memory %d MiB for %d MiB of input" % (peak_mib, input_mib))
+
+
 CASES = {
     "each-query-failing": case_each_query_failing,
     "null-values": case_null_values,
@@ -188,6 +206,7 @@ CASES = {
     "wrong-value-kinds": case_wrong_value_kinds,
     "dev-full": case_dev_full,
     "symbolic-link-at-target": case_symbolic_link_at_target,
+    "large-inputs": case_large_inputs,
     "read-only-mount": lambda *a: in_private_mounts("inside-read-only-mount"),
     "full-file-system": lambda *a: in_private_mounts("inside-full-file-system"),
     "inside-read-only-mount": inside_read_only_mount,
