@@ -28,7 +28,7 @@ std::u16string BuildReport(const Switches& switches, RecordSource& source) {
   AppendVersions(versions, report);
   if (switches.pnp) ListPnpDevices(source, report);
   if (switches.type1) ListSmbiosType1(type1, report);
-  return report.Text();
+  return std::move(report).TakeText();
 }
 
 RunOutcome RunKestro(const CommandLine& commandLine, RecordSource& source, ReportOutput& output) {

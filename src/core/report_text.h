@@ -22,6 +22,8 @@ class ReportText {
   void AppendValue(std::u16string_view key, std::u16string_view value);
 
   const std::u16string& Text() const { return text_; }
+  // The finished document, handed over without a copy.
+  std::u16string TakeText() && { return std::move(text_); }
 
  private:
   std::u16string text_;

@@ -266,15 +266,16 @@ SnapshotSource SnapshotSource::Load(const std::string& path) {
   };
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) fail();
+  std::string content;
   if (std::fseek(file.get(), 0, SEEK_END) == 0) {
     const long size = std::ftell(file.get());
     if (size > 0 && static_cast<std::uint64_t>(size) > kMaxFileBytes) {
       throw RuntimeError(ErrorCode::BadSnapshot, "snapshot " + path + " is " + std::to_string(size >> 20) +
                                                      " MiB, far larger than any machine's records; refused");
     }
+    if (size > 0) content.reserve(static_cast<std::size_t>(size));  // one buffer, not a doubling series
   }
   std::rewind(file.get());
-  std::string content;
   char buffer[1 << 16];
   std::size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
