@@ -149,9 +149,19 @@ def in_private_mounts(script_case):
     if os.geteuid() != 0:
         print("skipped: mounting needs root")
         return SKIP
+    if subprocess.run(["unshare", "-m", "--propagation", "private", "true"], capture_output=True).returncode != 0:
+        print("skipped: this machine allows no private mount namespace")
+        return SKIP
     inner = subprocess.run(["unshare", "-m", "--propagation", "private", sys.executable, __file__] + sys.argv[1:3] +
                            [script_case])
     return inner.returncode
+
+
+def mounted(arguments):
+    result = subprocess.run(["mount"] + arguments, capture_output=True, text=True)
+    if result.returncode != 0:
+        print("skipped: mount %s failed: %s" % (" ".join(arguments), result.stderr.strip()))
+    return result.returncode == 0
 
 
 def inside_read_only_mount(replay, kestro, failures):
@@ -159,8 +169,11 @@ def inside_read_only_mount(replay, kestro, failures):
         reports = pathlib.Path(work) / "reports"
         reports.mkdir()
         (reports / "Kestro.ini").write_bytes(PREVIOUS)
-        subprocess.run(["mount", "--bind", str(reports), str(reports)], check=True)
-        subprocess.run(["mount", "-o", "remount,ro,bind", str(reports)], check=True)
+        if not mounted(["--bind", str(reports), str(reports)]):
+            return SKIP
+        if not mounted(["-o", "remount,ro,bind", str(reports)]):
+            subprocess.run(["umount", str(reports)])
+            return SKIP
         try:
             for command in programs(replay, kestro, work):
                 output_failure(command, work, reports / "Kestro.ini", failures, "Read-only file system")
@@ -172,7 +185,8 @@ def inside_full_file_system(replay, kestro, failures):
     with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
         reports = pathlib.Path(work) / "reports"
         reports.mkdir()
-        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4k", "tmpfs", str(reports)], check=True)
+        if not mounted(["-t", "tmpfs", "-o", "size=4k", "tmpfs", str(reports)]):
+            return SKIP
         try:
             (reports / "Kestro.ini").write_bytes(PREVIOUS)
             for command in programs(replay, kestro, work):
