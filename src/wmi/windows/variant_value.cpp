@@ -72,43 +72,26 @@ bool ReadByte(const void* data, std::size_t index, std::uint8_t& byte, std::stri
 
 using ByteReader = bool (*)(const void*, std::size_t, std::uint8_t&, std::string&);
 
+template <class Element>
+bool Use(ByteReader& reader, std::size_t& size) {
+  reader = &ReadByte<Element>;
+  size = sizeof(Element);
+  return true;
+}
+
 // The reader for an integer element type and its size; false for others.
 bool IntegerElement(VARTYPE type, ByteReader& reader, std::size_t& size) {
   switch (type) {
-    case VT_UI1:
-      reader = &ReadByte<std::uint8_t>;
-      size = 1;
-      return true;
-    case VT_I1:
-      reader = &ReadByte<std::int8_t>;
-      size = 1;
-      return true;
-    case VT_I2:
-      reader = &ReadByte<std::int16_t>;
-      size = 2;
-      return true;
-    case VT_UI2:
-      reader = &ReadByte<std::uint16_t>;
-      size = 2;
-      return true;
+    case VT_UI1: return Use<std::uint8_t>(reader, size);
+    case VT_I1: return Use<std::int8_t>(reader, size);
+    case VT_I2: return Use<std::int16_t>(reader, size);
+    case VT_UI2: return Use<std::uint16_t>(reader, size);
     case VT_I4:
-    case VT_INT:
-      reader = &ReadByte<std::int32_t>;
-      size = 4;
-      return true;
+    case VT_INT: return Use<std::int32_t>(reader, size);
     case VT_UI4:
-    case VT_UINT:
-      reader = &ReadByte<std::uint32_t>;
-      size = 4;
-      return true;
-    case VT_I8:
-      reader = &ReadByte<std::int64_t>;
-      size = 8;
-      return true;
-    case VT_UI8:
-      reader = &ReadByte<std::uint64_t>;
-      size = 8;
-      return true;
+    case VT_UINT: return Use<std::uint32_t>(reader, size);
+    case VT_I8: return Use<std::int64_t>(reader, size);
+    case VT_UI8: return Use<std::uint64_t>(reader, size);
     default:
       return false;
   }
