@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "profile/profile.h"
 #include "test_support.h"
 
 namespace kestro {

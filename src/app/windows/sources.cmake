@@ -10,7 +10,7 @@ target_link_options(kestro_windows_executable INTERFACE -municode)
 target_link_libraries(kestro_windows_executable INTERFACE kestro_windows_static_runtime)
 
 add_library(kestro_windows_app STATIC ${CMAKE_CURRENT_LIST_DIR}/argument_text.cpp)
-target_link_libraries(kestro_windows_app PUBLIC kestro_core PRIVATE kestro_warnings)
+target_link_libraries(kestro_windows_app PUBLIC kestro_app PRIVATE kestro_warnings)
 
 # A failure is shown in a message box by Kestro.exe and on standard error by
 # the console programs.
