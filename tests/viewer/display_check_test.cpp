@@ -32,11 +32,9 @@ TEST(DisplayCheck, ChoosesADisplayThatAnswers) {
     FakeProbe probe;                 // compositor answers, plugin installed, X server's problem
     std::string platform, problem;   // the problem after "the window cannot be shown: "
   };
+  // clang-format off
   const Case cases[] = {
-      {{"", "", "", ""},
-       {1, 1, ""},
-       "",
-       "there is no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
+      {{"", "", "", ""}, {1, 1, ""}, "", "there is no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
       {{"offscreen", ":9", "w", "/r"}, {0, 0, kDeadX}, "", ""},  // named by the user: Qt's to judge
       {{"", ":0", "", ""}, {0, 0, ""}, "xcb", ""},
       {{"", ":9", "", ""}, {0, 0, kDeadX}, "", kDeadX},
@@ -47,15 +45,10 @@ TEST(DisplayCheck, ChoosesADisplayThatAnswers) {
       {{"", ":0", "w", "/r"}, {1, 0, ""}, "xcb", ""},
       {{"", "", "w", "/r"}, {0, 1, ""}, "", "no Wayland compositor answers at '/r/w' (WAYLAND_DISPLAY)" + kNoX},
       {{"", "", "/s/w", "/r"}, {0, 1, ""}, "", "no Wayland compositor answers at '/s/w' (WAYLAND_DISPLAY)" + kNoX},
-      {{"", "", "w", ""},
-       {1, 1, ""},
-       "",
-       "the Wayland display 'w' (WAYLAND_DISPLAY) cannot be found: XDG_RUNTIME_DIR is not set" + kNoX},
-      {{"", ":9", "w", "/r"},
-       {1, 0, kDeadX},
-       "",
-       "the Qt Wayland platform plugin is not installed (qt6-wayland), and " + kDeadX},
+      {{"", "", "w", ""}, {1, 1, ""}, "", "the Wayland display 'w' (WAYLAND_DISPLAY) cannot be found: XDG_RUNTIME_DIR is not set" + kNoX},
+      {{"", ":9", "w", "/r"}, {1, 0, kDeadX}, "", "the Qt Wayland platform plugin is not installed (qt6-wayland), and " + kDeadX},
   };
+  // clang-format on
   for (std::size_t row = 0; row < std::size(cases); ++row) {
     FakeProbe probe = cases[row].probe;
     const DisplayChoice choice = ChooseDisplay(cases[row].environment, probe);
