@@ -1,7 +1,10 @@
 #include "platform/report_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,7 +35,9 @@ class ReportFile : public ::testing::Test {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  static void Write(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+  static void Write(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+  }
   // Names in the directory, to see that no temporary file was left.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
@@ -120,10 +125,98 @@ TEST_F(ReportFile, ADanglingLinkIsReplaced) {
   EXPECT_EQ(Read(Path("r.ini")), "report");
 }
 
-TEST_F(ReportFile, ALinkToADeviceIsWrittenThrough) {
-  fs::create_symlink("/dev/null", Path("out"));
-  ReplaceFileContents(FromUtf8(Path("out")), "report");
-  EXPECT_TRUE(fs::is_symlink(Path("out")));
+void Fifo(const std::string& at) { ::mkfifo(at.c_str(), 0600); }
+void LinkToFullDevice(const std::string& at) { fs::create_symlink("/dev/full", at); }
+void LinkToFifo(const std::string& at) {
+  Fifo(at + ".fifo");
+  fs::create_symlink(at + ".fifo", at);
+}
+void Socket(const std::string& at) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  at.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  ::close(fd);
+}
+
+// What someone may have planted at the target, or the user named: replaced
+// by the report (error 0) without being written through, or refused.
+struct Planted {
+  const char* what;
+  void (*plant)(const std::string& at);
+  ReportTarget target;
+  int error;
+};
+
+TEST_F(ReportFile, WhatStandsAtTheTargetIsReplacedOrRefusedNeverWrittenThrough) {
+  const Planted cases[] = {
+      {"FIFO without reader under the default name", Fifo, ReportTarget::DefaultName, 0},
+      {"link to a device that takes nothing", LinkToFullDevice, ReportTarget::NamedByUser, 0},
+      {"link to a FIFO without reader", LinkToFifo, ReportTarget::NamedByUser, 0},
+      {"socket named by the user", Socket, ReportTarget::NamedByUser, ENXIO},
+      {"socket under the default name", Socket, ReportTarget::DefaultName, ENXIO},
+  };
+  for (const Planted& planted : cases) {
+    SCOPED_TRACE(planted.what);
+    fs::remove_all(dir_);
+    fs::create_directory(dir_);
+    planted.plant(Path("Kestro.ini"));
+    const std::vector<std::string> before = Names();
+    ::alarm(10);  // a FIFO opened for writing would wait for ever
+    try {
+      ReplaceFileContents(FromUtf8(Path("Kestro.ini")), "report", planted.target);
+      EXPECT_EQ(planted.error, 0);
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Path("Kestro.ini"))));
+      EXPECT_EQ(Read(Path("Kestro.ini")), "report");
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.number(), planted.error);
+      EXPECT_TRUE(fs::is_socket(Path("Kestro.ini")));
+    }
+    ::alarm(0);
+    EXPECT_EQ(Names(), before);
+  }
+}
+
+// Each row names a descriptor of the process's own, open for appending: the
+// report goes into it, and nothing is created or replaced.
+TEST_F(ReportFile, ALinkToAnOwnDescriptorWritesWhereTheDescriptorPoints) {
+  for (int row = 0; row < 4; ++row) {
+    Write(Path("out.txt"), "old");
+    const int fd = ::open(Path("out.txt").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const std::string number = std::to_string(fd);
+    fs::remove(Path("link")), fs::remove(Path("link-to-link"));
+    fs::create_symlink("/proc/" + std::to_string(::getpid()) + "/fd/" + number, Path("link"));
+    fs::create_symlink("link", Path("link-to-link"));
+    const std::string names[] = {"/proc/self/fd/" + number, "/dev/fd/" + number, Path("link"), Path("link-to-link")};
+    SCOPED_TRACE(names[row]);
+    ReplaceFileContents(FromUtf8(names[row]), "report");
+    ::close(fd);
+    EXPECT_EQ(Read(Path("out.txt")), "oldreport");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"link", "link-to-link", "out.txt"}));
+  }
+}
+
+TEST_F(ReportFile, EveryNameTheFileSystemTakesWorks) {
+  for (const std::size_t length : {248u, 250u, 255u}) {
+    const std::string name(length, 'n');
+    for (const char* before : {"", "old"}) {
+      fs::remove_all(dir_), fs::create_directory(dir_);
+      if (*before) Write(Path(name), before);
+      ReplaceFileContents(FromUtf8(Path(name)), "report");
+      EXPECT_EQ(Read(Path(name)), "report");
+      EXPECT_EQ(Names(), std::vector<std::string>{name});
+    }
+  }
+}
+
+TEST_F(ReportFile, AReplacedFileKeepsOnlyItsPermissionBits) {
+  Write(Path("r.ini"), "old");
+  ::chmod(Path("r.ini").c_str(), 07755);
+  ReplaceFileContents(FromUtf8(Path("r.ini")), "new");
+  struct stat st {};
+  ::stat(Path("r.ini").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0755u);
 }
 
 TEST_F(ReportFile, AFifoIsWrittenDirectly) {
