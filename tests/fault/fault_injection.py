@@ -16,7 +16,6 @@ import stat
 import subprocess
 import sys
 import tempfile
-import threading
 
 HERE = pathlib.Path(__file__).resolve().parent
 SNAPSHOTS = HERE.parent / "golden" / "snapshots"
@@ -311,7 +310,7 @@ def planted_device_rows(replay, work, failures):
     socket_at = lambda at: socket.socket(socket.AF_UNIX).bind(str(at))
     rows = [  # (planted at "Kestro.ini", arguments, expected)
         (lambda at: (block(work / "disk"), at.symlink_to("disk")), [], 0),
-        (block, [], 0), (char, [], 0), (os.mkfifo, [], 0),
+        (block, [], 0), (char, [], 0),
         (block, ["/File:Kestro.ini"], "refusing to write the report onto a block device"),
         (lambda at: (block(work / "disk"), at.symlink_to("disk")), ["/File:Kestro.ini"], 0),
         (char, ["/File:Kestro.ini"], "No such device or address"),
@@ -330,14 +329,6 @@ def planted_device_rows(replay, work, failures):
                            "row %d: no report" % number)
             before["Kestro.ini"] = after["Kestro.ini"] = None
         failures.check(after == before, "row %d: %s became %s" % (number, before, after))
-    # A FIFO the user names gets the report, through its reader.
-    os.mkfifo(work / "fifo")
-    received = []
-    reader = threading.Thread(target=lambda: received.append((work / "fifo").read_bytes()))
-    reader.start()
-    writer_run([replay, "machine.json", "/PNP", "/File:fifo"], work, failures, 0)
-    reader.join(60)
-    failures.check(received == [report], "the FIFO's reader got %d bytes" % len(received and received[0]))
 
 
 def inside_own_descriptors(replay, kestro, failures):
@@ -354,7 +345,6 @@ def inside_own_descriptors(replay, kestro, failures):
         report = reference_report(replay, work)
         rows = [  # (arguments, how standard output is opened, what it then holds)
             (["/File:/dev/stdout"], "wb", report), (["/File:/dev/stdout"], "ab", PREVIOUS + report),
-            (["/File:/dev/fd/1"], "ab", PREVIOUS + report), (["/File:/proc/self/fd/1"], "wb", report),
             ([], "wb", report),  # under the default name, a link to /dev/stdout
         ]
         (work / "Kestro.ini").symlink_to("/dev/stdout")
