@@ -163,6 +163,17 @@ TEST(SysfsSource, DevicesInOrderOfAddressAndPortPath) {
                                      });
 }
 
+// One function per case; 05.0 and 06.0 have a pair in neither source.
+TEST(SysfsSource, PciIdsFromTheUeventFileOrTheIdAttributes) {
+  ExpectIds(DeviceIds("pci-ids-from-attributes"),
+            {
+                R"(PCI\VEN_8086&DEV_0001&SUBSYS_200117AA&REV_01\3&{root}&0&08)",  // uevent without PCI_ID
+                R"(PCI\VEN_8086&DEV_0002&SUBSYS_200217AA&REV_02\3&{root}&0&10)",  // without PCI_SUBSYS_ID
+                R"(PCI\VEN_8086&DEV_0003&SUBSYS_200317AA&REV_03\3&{root}&0&18)",  // without both
+                R"(PCI\VEN_8086&DEV_0004&SUBSYS_200417AA&REV_04\3&{root}&0&20)",  // no id attributes
+            });
+}
+
 TEST(SysfsSource, ObjectPathsEscapeTheSerial) {
   SysfsSource source(SysfsTree("edge-cases"), kHost);
   const std::vector<PropertyValue> paths = Values(source, kCimv2Namespace, u"Win32_SystemDevices", u"PartComponent");

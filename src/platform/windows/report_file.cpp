@@ -111,7 +111,7 @@ void ReplaceAtomically(const std::wstring& path, std::string_view bytes) {
 
 }  // namespace
 
-void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes) {
+void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes, ReportTarget /*target*/) {
   const std::wstring path = ToWide(widePath);
   if (path.empty()) Fail(ERROR_PATH_NOT_FOUND, "cannot create the report file", path);
 
