@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/run.h"
-#include "platform/viewer_loader.h"
+#include "platform/posix/viewer_loader.h"
 #include "wmi/snapshot_source.h"
 
 namespace kestro::viewer_test {

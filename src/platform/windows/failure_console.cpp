@@ -3,7 +3,7 @@
 // window and as UTF-8 bytes into a pipe or a file.
 #include <windows.h>
 
-#include "app/program.h"
+#include "platform/console.h"
 #include "core/text.h"
 #include "platform/windows/wide_text.h"
 

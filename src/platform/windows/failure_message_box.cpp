@@ -3,7 +3,7 @@
 // error.
 #include <windows.h>
 
-#include "app/program.h"
+#include "platform/console.h"
 #include "core/text.h"
 #include "platform/windows/wide_text.h"
 

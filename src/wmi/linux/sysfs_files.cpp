@@ -41,31 +41,13 @@ bool DeviceWentAway(int number) { return number == ENOENT || number == ENODEV; }
 
 }  // namespace
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = other.Release();
-  }
-  return *this;
-}
-
-UniqueFd::~UniqueFd() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-int UniqueFd::Release() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd;
-}
-
 std::optional<Directory> Directory::Open(const std::string& path) {
   DIR* dir = ::opendir(path.c_str());
   if (dir == nullptr) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
     FailReading(errno, path);
   }
-  return Directory(std::unique_ptr<DIR, CloseDir>(dir), path);
+  return Directory(UniqueDir(dir), path);
 }
 
 int Directory::fd() const { return ::dirfd(dir_.get()); }
