@@ -311,27 +311,28 @@ SnapshotSource SnapshotSource::Parse(std::string_view json, const std::string& f
 }
 
 SnapshotSource SnapshotSource::Load(const std::string& path) {
-  const auto fail = [&path] {
-    const int number = errno;
+  const auto fail = [&path](int number) {
     throw RuntimeError(number, "cannot read snapshot " + path + ": " + std::strerror(number));
   };
+  std::error_code unknown;
+  const std::filesystem::file_status status = std::filesystem::status(path, unknown);
+  // Said before opening: some systems open a directory and fail only at the
+  // first read, others refuse it as access denied.
+  if (std::filesystem::is_directory(status)) fail(EISDIR);
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) fail();
+  if (!file) fail(errno);
   std::string content;
   // The size of a regular file refuses it before reading and sizes the buffer
-  // once; a device, a pipe or a file that grows is bounded as it is read. A
-  // directory has no such size and fails at the first read.
-  std::error_code sizeUnknown;
-  const bool regular = std::filesystem::is_regular_file(path, sizeUnknown);
-  const std::uintmax_t size = regular ? std::filesystem::file_size(path, sizeUnknown) : 0;
-  if (regular && !sizeUnknown) {
+  // once; a device, a pipe or a file that grows is bounded as it is read.
+  const std::uintmax_t size = std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, unknown) : 0;
+  if (std::filesystem::is_regular_file(status) && !unknown) {
     if (size > kMaxFileBytes) RefuseAsTooLarge(path, std::to_string(size >> 20));
     content.reserve(static_cast<std::size_t>(size));
   }
   char buffer[1 << 16];
   std::size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) AppendWithinLimit(content, {buffer, got}, path);
-  if (std::ferror(file.get())) fail();
+  if (std::ferror(file.get())) fail(errno);
   return Parse(content, path);
 }
 
