@@ -119,10 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"ErrorPastDouble", R"({"root\\WMI": {"T": {"error": 1e400}}})",
                       "/T/error: the error number is too large"},
         MalformedCase{"BytePastDouble", R"({"root\\WMI": {"T": [{"SMBiosData": [1, 1e400]}]}})", "/SMBiosData/1"},
-        MalformedCase{"PropertyPastDouble", R"({"root\\WMI": {"T": [{"P": 1e400}]}})", "/T/0/P"},
-        MalformedCase{"TextAfterTheValue", "{} x", "line 1, column 4"},
-        MalformedCase{"NulAfterTheValue", "{}\n \0{}"sv, "line 2, column 2"},
-        MalformedCase{"NulAtTheEnd", "{}\0"sv, "line 1, column 3"}),
+        MalformedCase{"NulAfterTheValue", "{}\n \0{}"sv, "line 2, column 2"}),
     [](const ::testing::TestParamInfo<MalformedCase>& param) { return param.param.name; });
 
 TEST(SnapshotSource, LoadNamesAFileThatCannotBeReadAndWhy) {
