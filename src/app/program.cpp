@@ -70,7 +70,7 @@ int Program::Run(const CommandLine& commandLine, const SourceFactory& makeSource
     ShowFailure(name_ + ": run-time error 7: Out of memory");
     return 1;
   } catch (const std::exception& error) {
-    ShowFailure(name_ + ": run-time error: " + error.what());
+    ShowFailure(OneLine(name_ + ": run-time error: " + error.what()));
     return 1;
   }
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "core/error.h"
@@ -20,6 +21,39 @@ std::string ParseErrorText(const nlohmann::detail::exception& error) {
   return close == std::string::npos ? text : text.substr(close + 2);
 }
 
+// `name` as one reference token of a JSON pointer (RFC 6901).
+std::string PointerToken(std::string_view name) {
+  std::string token;
+  for (const char c : name) {
+    if (c == '~') {
+      token += "~0";
+    } else if (c == '/') {
+      token += "~1";
+    } else {
+      token += c;
+    }
+  }
+  return token;
+}
+
+// The parser takes a NUL for the end of its input, so a snapshot that parsed
+// still holds bytes behind its value if there is one.
+void RefuseBytesAfterTheValue(std::string_view json, const std::string& fileName) {
+  const std::size_t nul = json.find('\0');
+  if (nul == std::string_view::npos) return;
+  const std::size_t lineStart = json.rfind('\n', nul);
+  const std::size_t line = 1 + static_cast<std::size_t>(std::count(json.begin(), json.begin() + nul, '\n'));
+  const std::size_t column = lineStart == std::string_view::npos ? nul + 1 : nul - lineStart;
+  throw RuntimeError(ErrorCode::BadSnapshot, "malformed snapshot " + fileName + ": parse error at line " +
+                                                 std::to_string(line) + ", column " + std::to_string(column) +
+                                                 ": a NUL byte after the JSON value; expected end of input");
+}
+
+[[noreturn]] void RefuseAsTooLarge(const std::string& fileName, const std::string& mebibytes) {
+  throw RuntimeError(ErrorCode::BadSnapshot, "snapshot " + fileName + " is " + mebibytes +
+                                                 " MiB, far larger than any machine's records; refused");
+}
+
 }  // namespace
 
 // Reads a snapshot event by event (nlohmann's SAX interface) straight into
@@ -30,11 +64,15 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
 
   bool null() override { return Scalar(SnapshotSource::StoredValue{}); }
   bool boolean(bool) override { return Scalar(std::nullopt); }
-  bool number_float(number_float_t, const string_t&) override { return Scalar(std::nullopt); }
+  bool number_float(number_float_t, const string_t& text) override {
+    // The parser falls back to a double for an integer past 64 bits.
+    if (text.find_first_of(".eE") == string_t::npos) return OutOfRange();
+    return Scalar(std::nullopt);
+  }
   bool binary(binary_t&) override { return Scalar(std::nullopt); }
   bool number_integer(number_integer_t value) override { return Integer(value, value < 0); }
   bool number_unsigned(number_unsigned_t value) override {
-    if (value > static_cast<number_unsigned_t>(INT64_MAX)) return Integer(INT64_MAX, true);
+    if (value > static_cast<number_unsigned_t>(INT64_MAX)) return OutOfRange();
     return Integer(static_cast<std::int64_t>(value), false);
   }
   bool string(string_t& value) override;
@@ -45,6 +83,8 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
   bool key(string_t& key) override;
 
   bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+    constexpr int kNumberOverflow = 406;  // a number past a double's range, which has a place
+    if (error.id == kNumberOverflow) OutOfRange();
     throw RuntimeError(ErrorCode::BadSnapshot, "malformed snapshot " + fileName_ + ": " + ParseErrorText(error));
   }
 
@@ -57,7 +97,7 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
     for (std::size_t i = 0; i < path_.size(); ++i) {
       place += '/';
       place += levels_[i] == Level::InRecords || levels_[i] == Level::InByteArray ? std::to_string(elementIndex_[i] - 1)
-                                                                                  : path_[i];
+                                                                                  : PointerToken(path_[i]);
     }
     throw RuntimeError(ErrorCode::BadSnapshot,
                        "malformed snapshot " + fileName_ + " at " + (place.empty() ? "/" : place) + ": " + what);
@@ -80,7 +120,9 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
   // A scalar value; `property` is what it gives a record, nothing when a
   // record cannot hold it.
   bool Scalar(std::optional<SnapshotSource::StoredValue> property);
-  bool Integer(std::int64_t value, bool negativeOrHuge);
+  bool Integer(std::int64_t value, bool negative);
+  // A number too large for any place; fails naming the place it stands in.
+  bool OutOfRange();
   void StartClass(bool failing);
   void EndRecord();
 
@@ -120,19 +162,25 @@ bool SnapshotReader::Scalar(std::optional<SnapshotSource::StoredValue> property)
   return true;
 }
 
-bool SnapshotReader::Integer(std::int64_t value, bool negativeOrHuge) {
+bool SnapshotReader::Integer(std::int64_t value, bool negative) {
   if (!levels_.empty() && Current() == Level::InByteArray) {
     NextElement();
-    if (negativeOrHuge || value > 255) Fail("a byte must be an integer from 0 to 255");
+    if (negative || value > 255) Fail("a byte must be an integer from 0 to 255");
     std::get<Bytes>(classEntry_->properties.back().value).push_back(static_cast<std::uint8_t>(value));
     return true;
   }
   if (!levels_.empty() && Current() == Level::InFailure && path_.back() == "error") {
-    if (negativeOrHuge && value == INT64_MAX) Fail("the error number is too large");
     failureNumber_ = value;
     return true;
   }
   return Scalar(std::nullopt);
+}
+
+bool SnapshotReader::OutOfRange() {
+  if (!levels_.empty() && Current() == Level::InFailure && path_.back() == "error") {
+    Fail("the error number is too large");
+  }
+  return Integer(-1, true);  // no other place takes it either
 }
 
 bool SnapshotReader::string(string_t& value) {
@@ -154,6 +202,8 @@ bool SnapshotReader::key(string_t& key) {
     }
     case Level::InFailure:
       if (key != "error" && key != "message") Fail(R"(a failing query holds only "error" and "message")");
+      if (key == "error" ? failureNumber_.has_value() : failureMessage_.has_value())
+        Fail("\"" + key + "\" listed twice");
       break;
     case Level::InRecord: {
       const std::u16string folded = AsciiLowerCase(FromUtf8(key));
@@ -256,31 +306,40 @@ SnapshotSource SnapshotSource::Parse(std::string_view json, const std::string& f
   SnapshotSource source;
   SnapshotReader reader(fileName, source);
   Json::sax_parse(json.begin(), json.end(), &reader);
+  RefuseBytesAfterTheValue(json, fileName);
   return source;
 }
 
 SnapshotSource SnapshotSource::Load(const std::string& path) {
-  const auto fail = [&path] {
-    const int number = errno;
+  const auto fail = [&path](int number) {
     throw RuntimeError(number, "cannot read snapshot " + path + ": " + std::strerror(number));
   };
+  std::error_code unknown;
+  const std::filesystem::file_status status = std::filesystem::status(path, unknown);
+  // Said before opening: some systems open a directory and fail only at the
+  // first read, others refuse it as access denied.
+  if (std::filesystem::is_directory(status)) fail(EISDIR);
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) fail();
+  if (!file) fail(errno);
   std::string content;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long size = std::ftell(file.get());
-    if (size > 0 && static_cast<std::uint64_t>(size) > kMaxFileBytes) {
-      throw RuntimeError(ErrorCode::BadSnapshot, "snapshot " + path + " is " + std::to_string(size >> 20) +
-                                                     " MiB, far larger than any machine's records; refused");
-    }
-    if (size > 0) content.reserve(static_cast<std::size_t>(size));  // one buffer, not a doubling series
+  // The size of a regular file refuses it before reading and sizes the buffer
+  // once; a device, a pipe or a file that grows is bounded as it is read.
+  const std::uintmax_t size = std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, unknown) : 0;
+  if (std::filesystem::is_regular_file(status) && !unknown) {
+    if (size > kMaxFileBytes) RefuseAsTooLarge(path, std::to_string(size >> 20));
+    content.reserve(static_cast<std::size_t>(size));
   }
-  std::rewind(file.get());
   char buffer[1 << 16];
   std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
-  if (std::ferror(file.get())) fail();
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) AppendWithinLimit(content, {buffer, got}, path);
+  if (std::ferror(file.get())) fail(errno);
   return Parse(content, path);
+}
+
+void SnapshotSource::AppendWithinLimit(std::string& content, std::string_view chunk, const std::string& fileName) {
+  if (content.size() + chunk.size() > kMaxFileBytes)
+    RefuseAsTooLarge(fileName, "over " + std::to_string(kMaxFileBytes >> 20));
+  content.append(chunk);
 }
 
 namespace {

@@ -50,6 +50,10 @@ class SnapshotSource : public RecordSource {
   // larger than any machine's records (over `kMaxFileBytes`), throws too.
   static SnapshotSource Load(const std::string& path);
   static constexpr std::uint64_t kMaxFileBytes = 1ULL << 30;
+  // Appends `chunk`, the next bytes read from the snapshot `fileName`, to
+  // `content`, the bytes read before; past `kMaxFileBytes` in all it throws
+  // instead, so that no kind of file (a device, a pipe) is read without end.
+  static void AppendWithinLimit(std::string& content, std::string_view chunk, const std::string& fileName);
 
   SnapshotSource() = default;
   SnapshotSource(SnapshotSource&&) = default;

@@ -9,6 +9,7 @@ when not root."""
 import json
 import os
 import pathlib
+import resource
 import shutil
 import signal
 import socket
@@ -43,8 +44,8 @@ class Failures:
             self.problems.append(text)
 
 
-def run(command, cwd, failures, expect_status, expect_text):
-    result = subprocess.run(command, cwd=cwd, capture_output=True, timeout=120)
+def run(command, cwd, failures, expect_status, expect_text, **options):
+    result = subprocess.run(command, cwd=cwd, capture_output=True, timeout=120, **options)
     stderr = result.stderr.decode("utf-8", "replace")
     label = " ".join(str(c) for c in command[1:])
     if expect_status == 0:
@@ -111,6 +112,37 @@ def case_wrong_value_kinds(replay, kestro, failures):
             snapshot["root\\WMI"]["MSSmBios_RawSMBiosTables"][0]["SMBiosData"] = value
             expected = "Type mismatch: MSSmBios_RawSMBiosTables.SMBiosData"
         replay_failure(replay, snapshot, [], expected, failures)
+
+
+# --- Reading the snapshot: bounded on every kind of file, one line per failure -
+
+TOO_LARGE = " is over 1024 MiB, far larger than any machine's records; refused"
+# name, shell command in a folder with a previous report and machine.json ($0 is kestro-replay), expected text
+SNAPSHOT_READING = [
+    ("endless device", '"$0" /dev/zero', "snapshot /dev/zero" + TOO_LARGE),
+    ("1.2 GB pipe", 'head -c 1200000000 /dev/zero | tr "\\0" " " | "$0" /dev/stdin', "snapshot /dev/stdin" + TOO_LARGE),
+    ("directory", '"$0" .', "run-time error 21: cannot read snapshot .: Is a directory"),
+    ("line break in the name", '"$0" "$(printf "no\\nsuch.json")"', "cannot read snapshot no\\nsuch.json: No such file"),
+    ("controls in a query's message", '"$0" machine.json', "run-time error 5: m\\x00\\n\\u0085\\x1B \\ end (Select"),
+]
+
+
+def case_snapshot_reading(replay, kestro, failures):
+    # Memory is capped (ASan's own way under ASan) so that reading without end
+    # fails instead of taking the machine's memory.
+    cap = 3 << 30
+    env = dict(os.environ, ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":hard_rss_limit_mb=%d" % (cap >> 20))
+    sanitized = os.environ.get("KESTRO_SANITIZED") == "1"
+    limit = None if sanitized else lambda: resource.setrlimit(resource.RLIMIT_AS, (cap, cap))
+    snapshot = base_snapshot()
+    snapshot["root\\CIMV2"]["Win32_BaseBoard"] = {"error": 5, "message": "m\0\n\x85\x1b \\ end"}
+    for name, command, expected in SNAPSHOT_READING:
+        with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
+            (pathlib.Path(work) / "Kestro.ini").write_bytes(PREVIOUS)
+            (pathlib.Path(work) / "machine.json").write_text(json.dumps(snapshot))
+            run(["sh", "-c", command, replay], work, failures, 1, expected, preexec_fn=limit, env=env)
+            failures.check((pathlib.Path(work) / "Kestro.ini").read_bytes() == PREVIOUS, name + ": previous report changed")
+            failures.check(files_in(work) == ["Kestro.ini", "machine.json"], "%s: files now %s" % (name, files_in(work)))
 
 
 # --- Output-side faults, through both programs --------------------------------
@@ -389,6 +421,7 @@ CASES = {
     "null-values": case_null_values,
     "missing-properties": case_missing_properties,
     "wrong-value-kinds": case_wrong_value_kinds,
+    "snapshot-reading": case_snapshot_reading,
     "dev-full": case_dev_full,
     "symbolic-link-at-target": case_symbolic_link_at_target,
     "large-inputs": case_large_inputs,
