@@ -6,7 +6,7 @@
 #include "app/program.h"
 #include "app/usage.h"
 #include "core/text.h"
-#include "wmi/snapshot_source.h"
+#include "platform/snapshot_file.h"
 
 int main(int argc, char** argv) {
   std::vector<std::u16string> arguments;
@@ -24,6 +24,6 @@ int main(int argc, char** argv) {
 
   const std::string snapshotPath = argv[1];
   return program.Run(kestro::CommandLine::FromArguments(arguments), [&snapshotPath] {
-    return std::make_unique<kestro::SnapshotSource>(kestro::SnapshotSource::Load(snapshotPath));
+    return std::make_unique<kestro::SnapshotSource>(kestro::LoadSnapshot(snapshotPath));
   });
 }

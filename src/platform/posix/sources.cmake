@@ -4,6 +4,7 @@ set(KESTRO_VIEWER_MODULE_NAME kestro-viewer-qt)
 target_sources(kestro_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ansi_code_page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/snapshot_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/console.cpp
   ${CMAKE_CURRENT_LIST_DIR}/viewer_loader.cpp
 )

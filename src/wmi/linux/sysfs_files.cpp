@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/posix/whole_file.h"
 #include "core/error.h"
 
 namespace kestro::sysfs {
@@ -97,18 +98,11 @@ std::optional<std::string> ReadLinkAt(const Directory& dir, const std::string& n
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, const std::string& hint) {
-  const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.valid()) {
-    if (errno == ENOENT) return std::nullopt;
-    FailReading(errno, path, hint);
-  }
-  std::string content;
-  struct stat status {};
-  if (::fstat(file.get(), &status) == 0 && status.st_size > 0) {
-    content.reserve(static_cast<std::size_t>(status.st_size) + 1);
-  }
-  if (const int number = ReadRest(file.get(), content)) FailReading(number, path, hint);
-  return std::vector<std::uint8_t>(content.begin(), content.end());
+  const std::optional<std::string> content = kestro::ReadWholeFile(
+      path,
+      {.name = path, .hint = hint, .ifAbsent = IfAbsent::GiveNothing, .maxBytes = UINT64_MAX, .refuseTooLarge = {}});
+  if (!content) return std::nullopt;
+  return std::vector<std::uint8_t>(content->begin(), content->end());
 }
 
 }  // namespace kestro::sysfs
