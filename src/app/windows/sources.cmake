@@ -24,10 +24,12 @@ add_executable(Kestro WIN32
 target_link_libraries(Kestro PRIVATE kestro_windows_app kestro_windows_executable kestro_warnings)
 
 # kestro-replay reads the Windows command line as one text, as Kestro.exe does.
-add_executable(kestro-replay ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp ${KESTRO_WINDOWS_CONSOLE_OUTPUT})
+add_executable(kestro-replay ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp ${KESTRO_WINDOWS_CONSOLE_OUTPUT}
+  ${CMAKE_CURRENT_LIST_DIR}/console_programs.rc)
 target_link_libraries(kestro-replay PRIVATE kestro_windows_app kestro_windows_executable kestro_warnings)
 
-add_executable(kestro-wmi-snapshot ${CMAKE_CURRENT_LIST_DIR}/wmi_snapshot_main.cpp ${KESTRO_WINDOWS_CONSOLE_OUTPUT})
+add_executable(kestro-wmi-snapshot ${CMAKE_CURRENT_LIST_DIR}/wmi_snapshot_main.cpp ${KESTRO_WINDOWS_CONSOLE_OUTPUT}
+  ${CMAKE_CURRENT_LIST_DIR}/console_programs.rc)
 target_link_libraries(kestro-wmi-snapshot PRIVATE
   kestro_windows_app kestro_windows_executable nlohmann_json::nlohmann_json kestro_warnings)
 
