@@ -18,45 +18,28 @@ TEST(ReportTarget, DevicesAndStreamNamesAreRefusedFilesAreNot) {
     TargetRefusal refusal;
   } cases[] = {
       {u"\\\\.\\PhysicalDrive0", kDevice},
-      {u"\\\\?\\physicaldrive1", kDevice},
-      {u"//./PhysicalDrive0", kDevice},
+      {u"//./PhysicalDrive1", kDevice},
       {u"\\??\\PhysicalDrive0", kDevice},
-      {u"\\\\.\\PhysicalDrive0.", kDevice},  // Windows drops the trailing dot
+      {u"\\\\.\\PhysicalDrive0.", kDevice},         // Windows drops the trailing dot
+      {u"\\\\.\\C:\\..\\PhysicalDrive0", kDevice},  // ".." climbs to the namespace's root
       {u"\\\\.\\C:", kDevice},
       {u"\\\\?\\C:", kDevice},
-      {u"\\\\.\\C:\\..\\PhysicalDrive0", kDevice},  // ".." climbs to the device namespace's root
       {u"\\\\.\\HarddiskVolume3", kDevice},
-      {u"\\\\.\\CdRom0", kDevice},
       {u"\\\\?\\Volume{3f2504e0-4f89-11d3-9a0c-0305e82c3301}", kDevice},
       {u"\\\\?\\GLOBALROOT\\Device\\Harddisk0\\Partition0", kDevice},
-      {u"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\Kestro.ini", kDevice},
-      {u"\\\\?\\scsi#disk&ven_zq&prod_x#4&1&0&000000#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}", kDevice},
-      {u"\\\\.\\pipe", kDevice},
-      {u"\\\\.\\NUL\\x", kDevice},
-      {u"\\\\.\\C:\\Reports\\Kestro.ini", kNone},
+      {u"\\\\?\\scsi#disk&ven_zq#4&1&0&000000#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}", kDevice},
       {u"\\\\?\\C:\\Reports\\Kestro.ini", kNone},
       {u"\\\\?\\UNC\\server\\share\\Kestro.ini", kNone},
       {u"\\\\?\\Volume{3f2504e0-4f89-11d3-9a0c-0305e82c3301}\\Kestro.ini", kNone},
       {u"\\\\.\\pipe\\kestro", kNone},
-      {u"\\\\.\\NUL", kNone},
       {u"NUL", kNone},
-      {u"CONOUT$", kNone},
-      {u"com1", kNone},
-      {u"\\\\server\\share\\Kestro.ini", kNone},
-      {u"Kestro.ini", kNone},
       {u"C:Kestro.ini", kNone},
-      {u"C:\\Reports\\Kestro.ini", kNone},
-      {u"C:/Reports/Kestro.ini", kNone},
       {u"Reports:x\\Kestro.ini", kNone},  // only the file's own name counts
       {u"Kestro.ini:stream", kStream},
-      {u"Kestro.ini::$DATA", kStream},
       {u"C:Kestro.ini:stream", kStream},
-      {u"C:\\Reports\\Kestro.ini:stream", kStream},
-      {u"\\\\?\\C:\\Reports\\Kestro.ini:stream", kStream},
+      {u"\\\\?\\C:\\Reports\\Kestro.ini::$DATA", kStream},
   };
-  for (const auto& [path, refusal] : cases) {
-    EXPECT_EQ(RefusalOfTarget(path), refusal) << ToUtf8(path);
-  }
+  for (const auto& [path, refusal] : cases) EXPECT_EQ(RefusalOfTarget(path), refusal) << ToUtf8(path);
 }
 
 }  // namespace

@@ -16,6 +16,11 @@ target_link_libraries(kestro_windows_app PUBLIC kestro_core PRIVATE kestro_warni
 # the console programs.
 set(KESTRO_WINDOWS_CONSOLE_OUTPUT ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/failure_console.cpp)
 
+# The resource compiler does not see that the manifest is part of what it
+# makes; without this a changed manifest would not reach the programs.
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/kestro.rc ${CMAKE_CURRENT_LIST_DIR}/console_programs.rc
+  PROPERTIES OBJECT_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/kestro.manifest)
+
 add_executable(Kestro WIN32
   ${CMAKE_CURRENT_LIST_DIR}/kestro_main.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/failure_message_box.cpp
