@@ -8,9 +8,8 @@ source "$(dirname "$0")/wine_test_lib.sh"
 require_wine
 [ -n "${KESTRO_WINE_LOADER:-}" ] || skip "no wine loader"
 
-fixture=$(windows_path "$KESTRO_SOURCE_DIR/tests/windows/fixtures/tindrell-desktop-1252.json")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+fixture=$(desktop_fixture)
+make_work_folder
 
 # name | output file | program and arguments
 cases=(
@@ -20,8 +19,7 @@ cases=(
 for row in "${cases[@]}"; do
   IFS='|' read -r name output command <<<"$row"
   dir="$work/$name"
-  mkdir -p "$dir"
-  printf 'previous\r\n' >"$dir/$output"
+  plant_previous "$dir" "$output"
   status=0
   # Wine itself, not the wrapper, whose files would be held to the limit too,
   # and standard error into a pipe for the same reason.
@@ -31,7 +29,6 @@ for row in "${cases[@]}"; do
   echo "$name: status $status; $message"
   [ "$status" -eq 1 ] || fail "$name: status $status, expected 1"
   grep -q "run-time error .*: cannot write the report file '$output'" <<<"$message" || fail "$name: no such message"
-  [ "$(cat "$dir/$output")" = $'previous\r' ] || fail "$name: the previous file changed"
-  [ "$(ls -A "$dir")" = "$output" ] || fail "$name: left $(ls -A "$dir")"
+  expect_only_previous "$dir" "$output" "$name"
 done
 echo "PASS"
