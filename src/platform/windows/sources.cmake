@@ -1,15 +1,14 @@
 # Windows glue: the real ANSI code page, the atomic file writer and the
-# rules for its target, the wide-character and error helpers the other
-# Windows folders share, and what failure output needs (standard streams,
-# the event log, whether anyone sees a window). How a failure is shown
-# depends on the executable's subsystem, so each executable brings its own
-# (app/windows/sources.cmake).
+# rules for its target, the snapshot file, the viewer's opening, and what
+# failure output needs (standard streams, the event log, whether anyone sees
+# a window). How a failure is shown depends on the executable's subsystem,
+# so each executable brings its own (app/windows/sources.cmake).
 target_sources(kestro_platform PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/wide_text.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/system_error.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ansi_code_page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_target.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/snapshot_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/report_viewer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/standard_stream.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_audience.cpp
   ${CMAKE_CURRENT_LIST_DIR}/event_log.cpp
