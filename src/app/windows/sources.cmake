@@ -3,7 +3,7 @@
 # linked with the C and C++ runtimes inside them, so that they run on a PC
 # without mingw's DLLs.
 add_library(kestro_windows_static_runtime INTERFACE)
-target_link_options(kestro_windows_static_runtime INTERFACE $<$<CXX_COMPILER_ID:GNU,Clang>:-static>)
+target_link_options(kestro_windows_static_runtime INTERFACE -static)
 # Wide-character entry points (wWinMain, wmain).
 add_library(kestro_windows_executable INTERFACE)
 target_link_options(kestro_windows_executable INTERFACE -municode)

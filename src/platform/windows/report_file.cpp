@@ -18,8 +18,9 @@ namespace {
 // Fails with `number`, `what` was done to `path` and `reason` (by default
 // the system's text for `number`).
 [[noreturn]] void Fail(DWORD number, const std::string& what, const std::wstring& path, const std::string& reason) {
-  const std::string shown = path.empty() ? std::string("(empty path)") : "'" + ToUtf8(FromWide(path)) + "'";
-  throw RuntimeError(static_cast<std::int64_t>(number), what + " " + shown + (reason.empty() ? "" : ": " + reason));
+  std::string text = what + (path.empty() ? " (empty path)" : " '" + ToUtf8(FromWide(path)) + "'");
+  if (!reason.empty()) text.append(": ").append(reason);
+  throw RuntimeError(static_cast<std::int64_t>(number), text);
 }
 
 [[noreturn]] void Fail(DWORD number, const std::string& what, const std::wstring& path) {

@@ -15,8 +15,3 @@ target_sources(kestro_platform PRIVATE
 )
 target_link_libraries(kestro_platform PUBLIC advapi32)
 target_compile_definitions(kestro_platform PUBLIC UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
-# GCC 12 warns of an overlapping memcpy inside libstdc++'s operator+ on
-# strings where none can happen (GCC bug 105651); mingw's inlining meets it
-# in the core's snapshot reader.
-target_compile_options(kestro_core PRIVATE
-  $<$<AND:$<CXX_COMPILER_ID:GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>>:-Wno-restrict>)
