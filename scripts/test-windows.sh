@@ -7,8 +7,9 @@
 #
 # Environment: KESTRO_LINUX_REPLAY, the Linux kestro-replay to compare
 # reports with (built here when not given); KESTRO_WINDOWS_BUILD, the build
-# folder (default build/windows). Arguments go to ctest (-R viewer -V). Screenshots and the record of what Wine's
-# WMI returned end up in <build>/test-artifacts.
+# folder (default build/windows, the preset's). Arguments go to ctest
+# (-R viewer -V). Screenshots and the record of what Wine's WMI returned end
+# up in <build>/test-artifacts.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -38,10 +39,17 @@ if [ -z "$linux_replay" ]; then
   linux_replay="$top/build/linux-replay/src/kestro-replay"
 fi
 
-build=${KESTRO_WINDOWS_BUILD:-$top/build/windows}
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRO_BUILD_TESTS=ON -DKESTRO_LINUX_REPLAY="$linux_replay"
-cmake --build "$build"
+# The "windows" preset: Release, warnings as errors, the mingw toolchain.
+cd "$top"
+if [ -n "${KESTRO_WINDOWS_BUILD:-}" ]; then
+  build=$KESTRO_WINDOWS_BUILD
+  cmake --preset windows -B "$build" -DKESTRO_LINUX_REPLAY="$linux_replay"
+  cmake --build "$build"
+else
+  build=$top/build/windows
+  cmake --preset windows -DKESTRO_LINUX_REPLAY="$linux_replay"
+  cmake --build --preset windows
+fi
 
 # The Wine session: a new prefix, no debug output, Windows-1252 as the ANSI
 # code page (an English locale), no downloads of Mono or Gecko.

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "core/error.h"
 #include "test_support.h"
 
@@ -121,19 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"BytePastDouble", R"({"root\\WMI": {"T": [{"SMBiosData": [1, 1e400]}]}})", "/SMBiosData/1"},
         MalformedCase{"NulAfterTheValue", "{}\n \0{}"sv, "line 2, column 2"}),
     [](const ::testing::TestParamInfo<MalformedCase>& param) { return param.param.name; });
-
-TEST(SnapshotSource, LoadNamesAFileThatCannotBeReadAndWhy) {
-  const std::string folder = std::filesystem::temp_directory_path().string();
-  for (const auto& [path, why] :
-       {std::pair{"/nonexistent/machine.json"s, "No such file"}, {folder, "Is a directory"}}) {
-    try {
-      SnapshotSource::Load(path);
-      ADD_FAILURE() << path << " loaded";
-    } catch (const RuntimeError& error) {
-      EXPECT_EQ(error.text().rfind("cannot read snapshot " + path + ": " + why, 0), 0u) << error.text();
-    }
-  }
-}
 
 }  // namespace
 }  // namespace kestro

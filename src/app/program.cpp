@@ -5,8 +5,9 @@
 #include "core/error.h"
 #include "core/report_text.h"
 #include "core/text.h"
+#include "platform/console.h"
 #include "platform/report_file.h"
-#include "ui/viewer.h"
+#include "platform/report_viewer.h"
 
 namespace kestro {
 namespace {

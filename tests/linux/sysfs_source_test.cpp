@@ -22,7 +22,7 @@
 namespace kestro {
 namespace {
 
-using test::SysfsTree;
+using testing::SysfsTree;
 
 constexpr char kHost[] = "kestro-test";
 constexpr char16_t kPathPrefix[] = u"\\\\KESTRO-TEST\\root\\cimv2:Win32_PnPEntity.DeviceID=\"";
@@ -215,7 +215,7 @@ TEST(SysfsSource, RawTableIsTheDmiFile) {
   SysfsSource source(SysfsTree("thinkpad-t480s"), kHost);
   const std::vector<PropertyValue> tables = Values(source, kWmiNamespace, u"MSSmBios_RawSMBiosTables", u"SMBiosData");
   ASSERT_EQ(tables.size(), 1u);
-  const std::string expected = test::ReadFile(test::FixturePath("smbios/lenovo-thinkpad-t480s.bin"));
+  const std::string expected = testing::ReadFile(testing::FixturePath("smbios/lenovo-thinkpad-t480s.bin"));
   EXPECT_EQ(std::get<Bytes>(tables[0]), Bytes(expected.begin(), expected.end()));
 }
 

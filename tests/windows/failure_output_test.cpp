@@ -2,8 +2,8 @@
 // the error of a system call that left no error code.
 #include <gtest/gtest.h>
 
+#include "base/win/system_error.h"
 #include "core/error.h"
-#include "platform/windows/system_error.h"
 #include "platform/windows/window_audience.h"
 
 namespace kestro {

@@ -10,10 +10,11 @@
 #include <string>
 #include <type_traits>
 
-#include "app/program.h"
 #include "app/windows/argument_text.h"
+#include "base/win/scoped_handle.h"
+#include "base/win/wide_text.h"
 #include "core/text.h"
-#include "platform/windows/wide_text.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ int wmain() {
   if (!::CreateProcessW(nullptr, child.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
     return Fail("CreateProcessW");
   }
-  const Owned<HANDLE, &::CloseHandle> process(started.hProcess), thread(started.hThread);
+  const kestro::ScopedHandle process(started.hProcess), thread(started.hThread);
   DWORD status = 0;
   if (::WaitForSingleObject(process.get(), std::wcstoul(kestro::ToWide(timeout.word).c_str(), nullptr, 10)) !=
       WAIT_OBJECT_0) {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win/wide_text.h"
 #include "core/error.h"
-#include "platform/windows/wide_text.h"
 
 namespace kestro {
 namespace {

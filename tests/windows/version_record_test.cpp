@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win/wide_text.h"
 #include "core/text.h"
-#include "platform/windows/wide_text.h"
 
 namespace kestro {
 namespace {

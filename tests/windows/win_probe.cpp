@@ -19,9 +19,9 @@
 #include <cwchar>
 #include <string>
 
-#include "app/program.h"
+#include "base/win/wide_text.h"
 #include "core/text.h"
-#include "platform/windows/wide_text.h"
+#include "platform/console.h"
 
 namespace {
 

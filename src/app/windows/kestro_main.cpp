@@ -7,7 +7,7 @@
 
 #include "app/program.h"
 #include "app/windows/argument_text.h"
-#include "platform/windows/wide_text.h"
+#include "base/win/wide_text.h"
 #include "wmi/windows/wmi_source.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -3,14 +3,14 @@
 # linked with the C and C++ runtimes inside them, so that they run on a PC
 # without mingw's DLLs.
 add_library(kestro_windows_static_runtime INTERFACE)
-target_link_options(kestro_windows_static_runtime INTERFACE $<$<CXX_COMPILER_ID:GNU,Clang>:-static>)
+target_link_options(kestro_windows_static_runtime INTERFACE -static)
 # Wide-character entry points (wWinMain, wmain).
 add_library(kestro_windows_executable INTERFACE)
 target_link_options(kestro_windows_executable INTERFACE -municode)
 target_link_libraries(kestro_windows_executable INTERFACE kestro_windows_static_runtime)
 
 add_library(kestro_windows_app STATIC ${CMAKE_CURRENT_LIST_DIR}/argument_text.cpp)
-target_link_libraries(kestro_windows_app PUBLIC kestro_core PRIVATE kestro_warnings)
+target_link_libraries(kestro_windows_app PUBLIC kestro_app PRIVATE kestro_warnings)
 
 # A failure is shown in a message box by Kestro.exe and on standard error by
 # the console programs.

@@ -12,31 +12,18 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "app/program.h"
 #include "app/windows/argument_text.h"
+#include "base/win/wide_text.h"
 #include "core/error.h"
 #include "core/text.h"
+#include "platform/console.h"
 #include "platform/report_file.h"
-#include "platform/windows/wide_text.h"
+#include "wmi/classes_read.h"
 #include "wmi/windows/wmi_source.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-struct Query {
-  std::u16string_view nameSpace;
-  std::u16string_view className;
-  std::u16string_view property;
-};
-
-constexpr Query kQueries[] = {
-    {kestro::kWmiNamespace, u"MSSmBios_RawSMBiosTables", u"SMBiosData"},
-    {kestro::kCimv2Namespace, u"Win32_ComputerSystem", u"Manufacturer"},
-    {kestro::kCimv2Namespace, u"Win32_ComputerSystem", u"Model"},
-    {kestro::kCimv2Namespace, u"Win32_BaseBoard", u"Product"},
-    {kestro::kCimv2Namespace, u"Win32_SystemDevices", u"PartComponent"},
-};
 
 Json ValueOf(const kestro::PropertyValue& value) {
   if (const auto* text = std::get_if<std::u16string>(&value)) return kestro::ToUtf8(*text);
@@ -44,19 +31,19 @@ Json ValueOf(const kestro::PropertyValue& value) {
   return nullptr;
 }
 
-// The records of one class with the properties Kestro reads from it.
-Json CaptureClass(kestro::RecordSource& source, std::u16string_view nameSpace, std::u16string_view className) {
+// The records of the class `read` with the properties Kestro reads from it.
+Json CaptureClass(kestro::RecordSource& source, const kestro::ClassRead& read) {
   Json records = Json::array();
-  kestro::ForEachRecord(source, nameSpace, className, [&](const kestro::Record& record) {
+  kestro::ForEachRecord(source, read, [&](const kestro::Record& record) {
     Json properties = Json::object();
-    for (const Query& query : kQueries) {
-      if (query.className != className) continue;
+    for (const std::u16string_view property : read.properties) {
+      if (property.empty()) continue;
       try {
-        properties[kestro::ToUtf8(query.property)] = ValueOf(record.Get(query.property));
+        properties[kestro::ToUtf8(property)] = ValueOf(record.Get(property));
       } catch (const kestro::RuntimeError& error) {
         // Left out: replaying reads it and fails, as Kestro.exe does here.
-        kestro::ShowFailure("kestro-wmi-snapshot: " + kestro::ToUtf8(className) + "." + kestro::ToUtf8(query.property) +
-                            " left out: " + error.text());
+        kestro::ShowFailure(kestro::OneLine("kestro-wmi-snapshot: " + kestro::ToUtf8(read.className) + "." +
+                                            kestro::ToUtf8(property) + " left out: " + error.text()));
       }
     }
     records.push_back(std::move(properties));
@@ -67,14 +54,12 @@ Json CaptureClass(kestro::RecordSource& source, std::u16string_view nameSpace, s
 Json CaptureSnapshot() {
   kestro::WmiSource source;
   Json snapshot = Json::object();
-  for (const Query& query : kQueries) {
-    const std::string nameSpace = kestro::ToUtf8(query.nameSpace);
-    const std::string className = kestro::ToUtf8(query.className);
-    if (snapshot.contains(nameSpace) && snapshot[nameSpace].contains(className)) continue;
+  for (const kestro::ClassRead& read : kestro::wmi::kClassesRead) {
+    Json& captured = snapshot[kestro::ToUtf8(read.nameSpace)][kestro::ToUtf8(read.className)];
     try {
-      snapshot[nameSpace][className] = CaptureClass(source, query.nameSpace, query.className);
+      captured = CaptureClass(source, read);
     } catch (const kestro::RuntimeError& error) {
-      snapshot[nameSpace][className] = Json{{"error", error.number()}, {"message", error.text()}};
+      captured = Json{{"error", error.number()}, {"message", error.text()}};
     }
   }
   return snapshot;

@@ -1,6 +1,6 @@
-#include <cstdio>
+#include "platform/console.h"
 
-#include "app/program.h"
+#include <cstdio>
 
 namespace kestro {
 namespace {

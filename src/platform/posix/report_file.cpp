@@ -15,6 +15,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/posix/unique_fd.h"
 #include "core/error.h"
 #include "core/text.h"
 
@@ -28,29 +29,6 @@ constexpr const char* kCannotWrite = "cannot write the report file";
   throw RuntimeError(number, what + " " + (path.empty() ? std::string("(empty path)") : "'" + path + "'") + ": " +
                                  std::strerror(number));
 }
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Closes now; the result is the errno of a failed close, 0 on success.
-  int Close() {
-    const int result = ::close(fd_) == 0 ? 0 : errno;
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
 
 // The directory part of a path ("." when it has none) and its last component.
 struct PlacedName {
@@ -103,7 +81,7 @@ void WriteAndFlush(int fd, std::string_view bytes, const std::string& path) {
 class OwnDescriptors {
  public:
   OwnDescriptors() : directory_(::open("/proc/self/fd", O_PATH | O_DIRECTORY | O_CLOEXEC)) {
-    if (directory_.get() >= 0 && ::fstat(directory_.get(), &identity_) != 0) directory_ = FileDescriptor(-1);
+    if (directory_.get() >= 0 && ::fstat(directory_.get(), &identity_) != 0) directory_ = UniqueFd(-1);
   }
   bool Available() const { return directory_.get() >= 0; }
   int directory() const { return directory_.get(); }
@@ -114,7 +92,7 @@ class OwnDescriptors {
     if (!Available()) return std::nullopt;
     for (int link = 0; link < 40; ++link) {  // the kernel's own limit on links
       const PlacedName place = SplitPath(path);
-      const FileDescriptor directory(::open(place.directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+      const UniqueFd directory(::open(place.directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
       struct stat found {};
       if (directory.get() < 0 || ::fstat(directory.get(), &found) != 0) return std::nullopt;
       if (SameFile(found, identity_)) return DescriptorNumber(place.name);
@@ -135,7 +113,7 @@ class OwnDescriptors {
     return number;
   }
 
-  FileDescriptor directory_;
+  UniqueFd directory_;
   struct stat identity_ {};
 };
 
@@ -153,7 +131,7 @@ void WriteIntoDescriptor(int fd, std::string_view bytes, const std::string& path
 // FIFO waits for its reader as it would for the shell's ">". The opened file
 // must be the one examined, so that nothing swapped in meanwhile is written.
 void WriteThrough(const std::string& path, const struct stat& examined, std::string_view bytes) {
-  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+  UniqueFd file(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
   if (file.get() < 0) Fail(errno, "cannot open the report file", path);
   struct stat opened {};
   if (::fstat(file.get(), &opened) != 0) Fail(errno, "cannot open the report file", path);
@@ -276,13 +254,13 @@ bool TemporaryFilesUnsupported(int error) { return error == EOPNOTSUPP || error 
 // The new file: unnamed (O_TMPFILE) where the file system and /proc allow,
 // so that nothing is left even after SIGKILL; else a named temporary file.
 struct NewFile {
-  FileDescriptor file;
+  UniqueFd file;
   bool unnamed;
 };
 
 NewFile CreateNewFile(FatalSignalCleanup& cleanup, int directory, const OwnDescriptors& own, const std::string& path) {
   if (own.Available()) {
-    FileDescriptor unnamed(::openat(directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    UniqueFd unnamed(::openat(directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
     if (unnamed.get() >= 0) return {std::move(unnamed), true};
     if (!TemporaryFilesUnsupported(errno)) Fail(errno, kCannotCreate, path);
   }
@@ -294,15 +272,15 @@ NewFile CreateNewFile(FatalSignalCleanup& cleanup, int directory, const OwnDescr
         return fd >= 0 ? 0 : errno;
       },
       path);
-  return {FileDescriptor(fd), false};
+  return {UniqueFd(fd), false};
 }
 
 // A read descriptor is needed to flush the directory; a directory the user
 // may write but not read still takes the report, unflushed.
-FileDescriptor OpenDirectory(const std::string& directory, const std::string& path) {
-  FileDescriptor opened(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+UniqueFd OpenDirectory(const std::string& directory, const std::string& path) {
+  UniqueFd opened(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (opened.get() < 0 && errno == EACCES)
-    opened = FileDescriptor(::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    opened = UniqueFd(::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (opened.get() < 0) Fail(errno, kCannotCreate, path);
   return opened;
 }
@@ -314,7 +292,7 @@ FileDescriptor OpenDirectory(const std::string& directory, const std::string& pa
 void ReplaceAtomically(const std::string& path, std::string_view bytes, std::optional<mode_t> keptMode,
                        const OwnDescriptors& own) {
   const PlacedName place = SplitPath(path);
-  const FileDescriptor directory = OpenDirectory(place.directory, path);
+  const UniqueFd directory = OpenDirectory(place.directory, path);
   FatalSignalCleanup cleanup;
   NewFile created = CreateNewFile(cleanup, directory.get(), own, path);
   const int fd = created.file.get();
@@ -349,7 +327,7 @@ void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes,
   const OwnDescriptors own;
   // Decided on what was found, not on the name: O_PATH neither follows a link
   // nor opens a device or FIFO (which could block, or act on the open).
-  const FileDescriptor found(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  const UniqueFd found(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
   if (found.get() < 0) {
     if (errno != ENOENT) Fail(errno, kCannotCreate, path);
     ReplaceAtomically(path, bytes, std::nullopt, own);

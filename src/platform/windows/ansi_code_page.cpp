@@ -5,9 +5,9 @@
 #include <array>
 #include <climits>
 
+#include "base/win/system_error.h"
+#include "base/win/wide_text.h"
 #include "core/error.h"
-#include "platform/windows/system_error.h"
-#include "platform/windows/wide_text.h"
 
 // The system's real ANSI code page (CP_ACP), as Windows converts it.
 namespace kestro {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "base/win/wide_text.h"
 #include "core/text.h"
-#include "platform/windows/wide_text.h"
 
 namespace kestro {
 namespace {

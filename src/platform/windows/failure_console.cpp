@@ -1,6 +1,6 @@
 // How the console programs (kestro-replay.exe, the tools) show what they have
 // to say: on standard error and standard output.
-#include "app/program.h"
+#include "platform/console.h"
 #include "platform/windows/standard_stream.h"
 
 namespace kestro {

@@ -6,11 +6,11 @@
 // ends.
 #include <windows.h>
 
-#include "app/program.h"
+#include "base/win/wide_text.h"
 #include "core/text.h"
+#include "platform/console.h"
 #include "platform/windows/event_log.h"
 #include "platform/windows/standard_stream.h"
-#include "platform/windows/wide_text.h"
 #include "platform/windows/window_audience.h"
 
 namespace kestro {

@@ -5,11 +5,12 @@
 #include <climits>
 #include <cstdio>
 
+#include "base/win/scoped_handle.h"
+#include "base/win/system_error.h"
+#include "base/win/wide_text.h"
 #include "core/error.h"
 #include "core/text.h"
 #include "platform/windows/report_target.h"
-#include "platform/windows/system_error.h"
-#include "platform/windows/wide_text.h"
 
 namespace kestro {
 namespace {
@@ -17,8 +18,9 @@ namespace {
 // Fails with `number`, `what` was done to `path` and `reason` (by default
 // the system's text for `number`).
 [[noreturn]] void Fail(DWORD number, const std::string& what, const std::wstring& path, const std::string& reason) {
-  const std::string shown = path.empty() ? std::string("(empty path)") : "'" + ToUtf8(FromWide(path)) + "'";
-  throw RuntimeError(static_cast<std::int64_t>(number), what + " " + shown + (reason.empty() ? "" : ": " + reason));
+  std::string text = what + (path.empty() ? " (empty path)" : " '" + ToUtf8(FromWide(path)) + "'");
+  if (!reason.empty()) text.append(": ").append(reason);
+  throw RuntimeError(static_cast<std::int64_t>(number), text);
 }
 
 [[noreturn]] void Fail(DWORD number, const std::string& what, const std::wstring& path) {
@@ -29,46 +31,24 @@ namespace {
   Fail(::GetLastError(), what, path);
 }
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  FileHandle(FileHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = INVALID_HANDLE_VALUE; }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (valid()) ::CloseHandle(handle_);
-  }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  // Closes now; false (with the last error set) when closing failed.
-  bool Close() {
-    const BOOL closed = ::CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed != FALSE;
-  }
-
- private:
-  HANDLE handle_;
-};
-
 // The temporary file the report is written to: closed and then deleted,
 // unless the move took it. (Deleting first would fail: the file is open
 // without sharing, and a full disk would keep it.)
 class TemporaryFile {
  public:
-  TemporaryFile(FileHandle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
+  TemporaryFile(ScopedHandle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
   ~TemporaryFile() {
-    if (file_.valid()) file_.Close();
+    file_.Close();
     if (!path_.empty()) ::DeleteFileW(path_.c_str());
   }
-  FileHandle& file() { return file_; }
+  ScopedHandle& file() { return file_; }
   const std::wstring& path() const { return path_; }
   void Release() { path_.clear(); }
 
  private:
-  FileHandle file_;
+  ScopedHandle file_;
   std::wstring path_;
 };
 
@@ -100,7 +80,7 @@ TemporaryFile CreateTemporaryBeside(const std::wstring& path) {
     wchar_t name[40];
     std::swprintf(name, sizeof name / sizeof name[0], L"~kestro-%lx-%x.tmp", ::GetCurrentProcessId(), counter++);
     std::wstring temporaryPath = FolderOf(path) + name;
-    FileHandle file(
+    ScopedHandle file(
         ::CreateFileW(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.valid()) return TemporaryFile(std::move(file), std::move(temporaryPath));
     if (::GetLastError() != ERROR_FILE_EXISTS) break;
@@ -110,7 +90,7 @@ TemporaryFile CreateTemporaryBeside(const std::wstring& path) {
 
 void ReplaceAtomically(const std::wstring& path, std::string_view bytes) {
   TemporaryFile temporary = CreateTemporaryBeside(path);
-  FileHandle& file = temporary.file();
+  ScopedHandle& file = temporary.file();
   if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get()) || !file.Close()) {
     FailWithLastError("cannot write the report file", path);
   }
@@ -136,8 +116,9 @@ void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes,
   // read-only or locked file as truncating it would have, and tells a disk
   // file, which is replaced, from a device such as CON or NUL, which is
   // written directly.
-  FileHandle existing(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle existing(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!existing.valid()) {
     if (::GetLastError() != ERROR_FILE_NOT_FOUND) FailWithLastError("cannot create the report file", path);
     ReplaceAtomically(path, bytes);

@@ -5,8 +5,8 @@
 #include <array>
 #include <optional>
 
+#include "base/win/wide_text.h"
 #include "core/text.h"
-#include "platform/windows/wide_text.h"
 
 namespace kestro {
 namespace {

@@ -1,7 +1,7 @@
 #include "platform/windows/standard_stream.h"
 
+#include "base/win/wide_text.h"
 #include "core/text.h"
-#include "platform/windows/wide_text.h"
 
 namespace kestro {
 

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include "base/posix/unique_fd.h"
+
 namespace kestro {
 namespace {
 
@@ -18,27 +20,8 @@ std::string Variable(const char* name) {
   return value != nullptr ? value : "";
 }
 
-// A descriptor closed at the end of its scope.
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd) : fd_(fd) {}
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  ~ScopedFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-struct DirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 bool HoldsWaylandPlugin(const std::string& directory) {
-  const std::unique_ptr<DIR, DirCloser> dir(::opendir(directory.c_str()));
+  const UniqueDir dir(::opendir(directory.c_str()));
   if (!dir) return false;
   while (const dirent* entry = ::readdir(dir.get())) {
     const std::string_view name = entry->d_name;
@@ -85,7 +68,7 @@ bool UnixSocketAnswers(const std::string& path) {
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
   // Not blocking: a listener whose queue is full is there all the same, and
   // waiting for it could take forever.
-  const ScopedFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  const UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (socket.get() < 0) return false;
   return ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 || errno == EAGAIN;
 }

@@ -1,11 +1,8 @@
 #include "ui/win32/kestro_ui.h"
 
-#include <cmath>
-
+#include "base/win/system_error.h"
+#include "base/win/wide_text.h"
 #include "core/error.h"
-#include "platform/windows/system_error.h"
-#include "platform/windows/wide_text.h"
-#include "platform/windows/window_audience.h"
 
 namespace kestro {
 namespace {
@@ -18,38 +15,21 @@ constexpr DWORD kText1Style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_
 constexpr WPARAM kText1Limit = 0x7FFFFFFE;
 
 // The screen's resolution, as twips are converted with it.
-FormLayout ScreenLayout() {
-  FormLayout layout;
+ScreenDpi ScreenResolution() {
+  ScreenDpi dpi;
   const HDC screen = ::GetDC(nullptr);
-  if (screen == nullptr) return layout;  // 96 dpi, the usual resolution
-  layout.pixelsPerInchX = static_cast<float>(::GetDeviceCaps(screen, LOGPIXELSX));
-  layout.pixelsPerInchY = static_cast<float>(::GetDeviceCaps(screen, LOGPIXELSY));
+  if (screen == nullptr) return dpi;  // 96 dpi, the usual resolution
+  dpi.x = static_cast<float>(::GetDeviceCaps(screen, LOGPIXELSX));
+  dpi.y = static_cast<float>(::GetDeviceCaps(screen, LOGPIXELSY));
   ::ReleaseDC(nullptr, screen);
-  return layout;
+  return dpi;
 }
 
 // A failure of the window system; one that leaves no error code is the
 // viewer's own (1003), not "error 0: Success".
 [[noreturn]] void ThrowViewerFailure(const std::string& what) { ThrowLastError(what, ErrorCode::ViewerFailed); }
 
-int Rounded(float value) { return static_cast<int>(std::lround(value)); }
-
 }  // namespace
-
-int FormLayout::ToPixelsX(float twips) const { return Rounded(twips * pixelsPerInchX / kTwipsPerInch); }
-int FormLayout::ToPixelsY(float twips) const { return Rounded(twips * pixelsPerInchY / kTwipsPerInch); }
-float FormLayout::ToTwipsX(int pixels) const { return static_cast<float>(pixels) * kTwipsPerInch / pixelsPerInchX; }
-float FormLayout::ToTwipsY(int pixels) const { return static_cast<float>(pixels) * kTwipsPerInch / pixelsPerInchY; }
-
-float FormLayout::Text1Width(float outerWidth) {
-  const float width = outerWidth - kWidthMargin;
-  return width < 0.0f ? 0.0f : width;
-}
-
-float FormLayout::Text1Height(float outerHeight) {
-  const float height = outerHeight - kHeightMargin;
-  return height < 0.0f ? 0.0f : height;
-}
 
 KestroUI::~KestroUI() {
   if (form_ != nullptr) ::DestroyWindow(form_);
@@ -78,7 +58,7 @@ int KestroUI::RunUntilClosed() {
 // Creates the form, hidden, with Text1 in it (Text1 is made in WM_CREATE, so
 // that the size notification of the creation already finds it).
 void KestroUI::Load() {
-  layout_ = ScreenLayout();
+  dpi_ = ScreenResolution();
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
 
   WNDCLASSEXW windowClass{};
@@ -93,7 +73,8 @@ void KestroUI::Load() {
   windowClass_ = ::RegisterClassExW(&windowClass);
   if (windowClass_ == 0) ThrowViewerFailure("cannot register the window class KestroUI");
 
-  RECT outer{0, 0, layout_.ToPixelsX(FormLayout::kClientWidth), layout_.ToPixelsY(FormLayout::kClientHeight)};
+  const PixelSize client = TwipsToPixels(kInitialClientArea, dpi_);
+  RECT outer{0, 0, client.width, client.height};
   if (!::AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0)) ThrowViewerFailure("cannot size the window KestroUI");
   ::SetLastError(ERROR_SUCCESS);  // a failure that sets none must not show an older one
   form_ = ::CreateWindowExW(0, kClassName, kCaption, kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
@@ -103,12 +84,11 @@ void KestroUI::Load() {
 }
 
 void KestroUI::CreateText1() {
-  text1_ =
-      ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"Text1", kText1Style, layout_.ToPixelsX(FormLayout::kText1Left),
-                        layout_.ToPixelsY(FormLayout::kText1Top), layout_.ToPixelsX(FormLayout::kText1InitialWidth),
-                        layout_.ToPixelsY(FormLayout::kText1InitialHeight), form_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)), ::GetModuleHandleW(nullptr),
-                        nullptr);  // a child's menu handle carries its control id
+  const PixelPoint position = TwipsToPixels(kText1Position, dpi_);
+  const PixelSize size = TwipsToPixels(kInitialText1Size, dpi_);
+  text1_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"Text1", kText1Style, position.x, position.y, size.width,
+                             size.height, form_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)),
+                             ::GetModuleHandleW(nullptr), nullptr);  // a child's menu handle carries its control id
   if (text1_ == nullptr) return;
   ::SendMessageW(text1_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   ::SendMessageW(text1_, EM_SETLIMITTEXT, kText1Limit, 0);
@@ -120,10 +100,10 @@ void KestroUI::Form_Resize() {
   if (text1_ == nullptr) return;
   RECT outer;
   if (!::GetWindowRect(form_, &outer)) return;
-  const float width = FormLayout::Text1Width(layout_.ToTwipsX(outer.right - outer.left));
-  const float height = FormLayout::Text1Height(layout_.ToTwipsY(outer.bottom - outer.top));
-  ::SetWindowPos(text1_, nullptr, 0, 0, layout_.ToPixelsX(width), layout_.ToPixelsY(height),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const TwipsSize twips =
+      Text1SizeForOuterSize(PixelsToTwips({outer.right - outer.left, outer.bottom - outer.top}, dpi_));
+  const PixelSize size = TwipsToPixels(twips, dpi_);
+  ::SetWindowPos(text1_, nullptr, 0, 0, size.width, size.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT KestroUI::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -157,15 +137,6 @@ LRESULT CALLBACK KestroUI::WindowProcedure(HWND window, UINT message, WPARAM wPa
   auto* form = reinterpret_cast<KestroUI*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (form == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   return form->Handle(window, message, wParam, lParam);
-}
-
-std::unique_ptr<ReportViewer> OpenReportViewer() {
-  // A window nobody can see is never closed, and the run would never end.
-  if (const auto reason = WhyNobodySeesThisProcessWindows()) {
-    throw RuntimeError(ErrorCode::NoViewer,
-                       "the window cannot be shown: there is no desktop to show it on (" + *reason + ")");
-  }
-  return std::make_unique<KestroUI>();
 }
 
 }  // namespace kestro

@@ -2,8 +2,8 @@
 
 #include <climits>
 
+#include "base/win/system_error.h"
 #include "core/error.h"
-#include "platform/windows/system_error.h"
 
 namespace kestro {
 

@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "base/win/system_error.h"
+#include "base/win/wide_text.h"
 #include "core/error.h"
 #include "core/text.h"
-#include "platform/windows/system_error.h"
-#include "platform/windows/wide_text.h"
 #include "wmi/windows/variant_value.h"
 
 namespace kestro {

@@ -1,4 +1,4 @@
-#include "platform/windows/wide_text.h"
+#include "base/win/wide_text.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t is a UTF-16 code unit on Windows");
 

@@ -1,10 +1,10 @@
-#include "platform/windows/system_error.h"
+#include "base/win/system_error.h"
 
 #include <memory>
 
+#include "base/win/wide_text.h"
 #include "core/error.h"
 #include "core/text.h"
-#include "platform/windows/wide_text.h"
 
 namespace kestro {
 namespace {

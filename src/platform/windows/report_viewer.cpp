@@ -1,0 +1,18 @@
+#include "platform/report_viewer.h"
+
+#include "core/error.h"
+#include "platform/windows/window_audience.h"
+#include "ui/win32/kestro_ui.h"
+
+namespace kestro {
+
+std::unique_ptr<ReportViewer> OpenReportViewer() {
+  // A window nobody can see is never closed, and the run would never end.
+  if (const auto reason = WhyNobodySeesThisProcessWindows()) {
+    throw RuntimeError(ErrorCode::NoViewer,
+                       "the window cannot be shown: there is no desktop to show it on (" + *reason + ")");
+  }
+  return std::make_unique<KestroUI>();
+}
+
+}  // namespace kestro
