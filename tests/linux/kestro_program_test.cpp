@@ -37,6 +37,7 @@ const char* const kGoldenMachines[] = {
     "lenovo-thinkpad-w510",
     "no-dmi",
     "edge-cases",
+    "usb-host-controllers",
 };
 
 std::string GoldenPath(const std::string& machine) { return test::FixturePath("sysfs/golden/" + machine + ".ini"); }
