@@ -21,8 +21,8 @@ namespace {
 // one to the next and never reaches a type 1 structure, so it reads the whole
 // table (its worst case).
 std::vector<std::uint8_t> Type0Table(std::size_t bytes) {
-  const std::vector<std::uint8_t> type0 = {0, 18, 0, 0, 1, 2, 0, 240, 3, 7, 128, 152, 139, 63, 1, 0,  0,
-                                           0, 65, 0, 86, 49, 0, 68, 0, 0};
+  const std::vector<std::uint8_t> type0 = {0,  18, 0, 0, 1, 2,  0, 240, 3,  7, 128, 152, 139,
+                                           63, 1,  0, 0, 0, 65, 0, 86,  49, 0, 68,  0,   0};
   std::vector<std::uint8_t> table;
   while (table.size() < bytes) table.insert(table.end(), type0.begin(), type0.end());
   table.resize(bytes);
@@ -97,7 +97,9 @@ BENCHMARK(BM_PnpListing)->RangeMultiplier(10)->Range(100, 1000000)->Unit(benchma
 void BM_SnapshotRead(benchmark::State& state) {
   std::string json = R"({"root\\CIMV2": {"Win32_SystemDevices": [)";
   for (std::int64_t i = 0; i < state.range(0); ++i) {
-    json += std::string(i > 0 ? "," : "") + R"({"PartComponent": "\\\\PC\\root\\cimv2:Win32_PnPEntity.DeviceID=\"PCI\\\\VEN_8086&DEV_A2AF\\\\3&11583659&0&A0\""})";
+    json +=
+        std::string(i > 0 ? "," : "") +
+        R"({"PartComponent": "\\\\PC\\root\\cimv2:Win32_PnPEntity.DeviceID=\"PCI\\\\VEN_8086&DEV_A2AF\\\\3&11583659&0&A0\""})";
   }
   json += "]}}";
   for (auto _ : state) benchmark::DoNotOptimize(SnapshotSource::Parse(json, "bench.json"));

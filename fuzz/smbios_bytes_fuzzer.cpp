@@ -3,6 +3,7 @@
 
 #include "core/ansi_code_page.h"
 #include "fuzz_support.h"
+#include "profile/profile.h"
 #include "smbios/raw_smbios.h"
 #include "smbios/type1_walk.h"
 

@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
-  dmidecode hyperfine valgrind util-linux groff-base time
+  dmidecode hyperfine valgrind util-linux groff-base time strace
   qt6-base-dev libxcb1-dev fonts-dejavu-core
   xvfb openbox x11-utils xdotool imagemagick
 )

@@ -1,7 +1,8 @@
+#include "profile/profile.h"
+
 #include <gtest/gtest.h>
 
 #include "core/error.h"
-#include "profile/profile.h"
 #include "test_support.h"
 
 namespace kestro {
@@ -42,13 +43,17 @@ INSTANTIATE_TEST_SUITE_P(
         // Row order, not position, decides.
         ModelCase{u"Tindrell Corvanta 123456",
                   "BrandName=Corvanta\r\nModelName=123456\r\nSKUNumber=Unknown\r\nSKUOptionConfig=Unknown\r\n"},
-        ModelCase{u"corvanta ZQ7", "BrandName=Unknown\r\nModelName=Unknown\r\nSKUNumber=Unknown\r\nSKUOptionConfig=Unknown\r\n"},
-        ModelCase{u"ZQ Corvanta", "BrandName=Corvanta\r\nModelName=\r\nSKUNumber=Unknown\r\nSKUOptionConfig=Unknown\r\n"},
-        ModelCase{u"ZQ Corvanta ab", "BrandName=Corvanta\r\nModelName=ab\r\nSKUNumber=Unknown\r\nSKUOptionConfig=Unknown\r\n"},
+        ModelCase{u"corvanta ZQ7",
+                  "BrandName=Unknown\r\nModelName=Unknown\r\nSKUNumber=Unknown\r\nSKUOptionConfig=Unknown\r\n"},
+        ModelCase{u"ZQ Corvanta",
+                  "BrandName=Corvanta\r\nModelName=\r\nSKUNumber=Unknown\r\nSKUOptionConfig=Unknown\r\n"},
+        ModelCase{u"ZQ Corvanta ab",
+                  "BrandName=Corvanta\r\nModelName=ab\r\nSKUNumber=Unknown\r\nSKUOptionConfig=Unknown\r\n"},
         ModelCase{u"ZQ x (", "BrandName=ZQ\r\nModelName=x (\r\nSKUNumber=\r\n"},
         ModelCase{u"ZQ x (AB", "BrandName=ZQ\r\nModelName=x (AB\r\nSKUNumber=AB\r\n"},
         // "#" before "(" counts: both searches start at the first character.
-        ModelCase{u"#12345 ZQ (ABCDEFGH)", "BrandName=ZQ\r\nModelName=(ABCD\r\nSKUNumber=ABCDEF\r\nSKUOptionConfig=123\r\n"},
+        ModelCase{u"#12345 ZQ (ABCDEFGH)",
+                  "BrandName=ZQ\r\nModelName=(ABCD\r\nSKUNumber=ABCDEF\r\nSKUOptionConfig=123\r\n"},
         ModelCase{u"ZQ a (b#", "BrandName=ZQ\r\nModelName=a (b#\r\nSKUNumber=b#\r\nSKUOptionConfig=\r\n"}));
 
 TEST(ModelTextLines, LineBreaksInTheModelTextDoNotBreakLines) {
@@ -104,38 +109,27 @@ class IdentityFailures : public ::testing::TestWithParam<FailureCase> {};
 TEST_P(IdentityFailures, AreRunTimeErrors) {
   auto source = SourceOf(Cimv2(GetParam().classes));
   ReportText report;
-  try {
-    AppendIdentityLines(source, report);
-    FAIL() << "no error";
-  } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.number(), static_cast<std::int64_t>(GetParam().expected));
-    EXPECT_NE(error.text().find(GetParam().mentions), std::string::npos) << error.text();
-  }
+  testing::ExpectRuntimeError([&] { AppendIdentityLines(source, report); }, GetParam().expected, GetParam().mentions);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Records, IdentityFailures,
-    ::testing::Values(
-        FailureCase{R"("Win32_ComputerSystem": [{"Manufacturer": "M", "Model": null}])", ErrorCode::InvalidUseOfNull,
-                    "Win32_ComputerSystem.Model"},
-        FailureCase{R"("Win32_ComputerSystem": [{"Manufacturer": null, "Model": "X"}])", ErrorCode::InvalidUseOfNull,
-                    "Win32_ComputerSystem.Manufacturer"},
-        FailureCase{R"("Win32_ComputerSystem": [{"Model": "X"}])", ErrorCode::PropertyMissing, "Manufacturer"},
-        FailureCase{R"("Win32_ComputerSystem": [{"Manufacturer": "M", "Model": [1, 2]}])", ErrorCode::TypeMismatch,
-                    "Model"},
-        FailureCase{R"("Win32_BaseBoard": [{"Product": null}])", ErrorCode::InvalidUseOfNull, "Win32_BaseBoard.Product"},
-        FailureCase{R"("Win32_BaseBoard": [{}])", ErrorCode::PropertyMissing, "Product"}));
+    ::testing::Values(FailureCase{R"("Win32_ComputerSystem": [{"Manufacturer": "M", "Model": null}])",
+                                  ErrorCode::InvalidUseOfNull, "Win32_ComputerSystem.Model"},
+                      FailureCase{R"("Win32_ComputerSystem": [{"Manufacturer": null, "Model": "X"}])",
+                                  ErrorCode::InvalidUseOfNull, "Win32_ComputerSystem.Manufacturer"},
+                      FailureCase{R"("Win32_ComputerSystem": [{"Model": "X"}])", ErrorCode::PropertyMissing,
+                                  "Manufacturer"},
+                      FailureCase{R"("Win32_ComputerSystem": [{"Manufacturer": "M", "Model": [1, 2]}])",
+                                  ErrorCode::TypeMismatch, "Model"},
+                      FailureCase{R"("Win32_BaseBoard": [{"Product": null}])", ErrorCode::InvalidUseOfNull,
+                                  "Win32_BaseBoard.Product"},
+                      FailureCase{R"("Win32_BaseBoard": [{}])", ErrorCode::PropertyMissing, "Product"}));
 
 TEST(IdentityLines, AFailingQueryIsARunTimeErrorWithItsNumberAndText) {
   auto source = SourceOf(Cimv2(R"("Win32_BaseBoard": {"error": -2147217394, "message": "Not found"})"));
   ReportText report;
-  try {
-    AppendIdentityLines(source, report);
-    FAIL() << "no error";
-  } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.number(), -2147217394);
-    EXPECT_NE(error.text().find("Not found"), std::string::npos);
-  }
+  testing::ExpectRuntimeError([&] { AppendIdentityLines(source, report); }, -2147217394, "Not found");
 }
 
 // --- BIOS characteristics flags ---

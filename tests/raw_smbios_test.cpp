@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "profile/profile.h"
 #include "test_support.h"
 
 namespace kestro {
@@ -81,12 +82,7 @@ TEST(RawSmbiosCapture, LongTablesWork) {
 
 TEST(RawSmbiosCapture, ATakenTokenThatIsNoByteIsAnError) {
   const RawSmbiosText raw = RawSmbiosText::FromText(u"0 24 0 0 1 2 0 240 3 7 256 0 0 0 0 0 0 0 0");
-  try {
-    CaptureBiosCharacteristics(raw);
-    FAIL() << "no error";
-  } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.number(), static_cast<std::int64_t>(ErrorCode::TypeMismatch));
-  }
+  testing::ExpectRuntimeError([&] { CaptureBiosCharacteristics(raw); }, ErrorCode::TypeMismatch, "token 11");
 }
 
 // --- CollectRawSmbios, from records ---
@@ -119,13 +115,7 @@ TEST(CollectRawSmbios, AnEmptyArrayIsAnEmptyTable) {
 TEST(CollectRawSmbios, AValueThatIsNoByteArrayIsAnError) {
   for (const char* value : {"null", R"("0 24 0")"}) {
     auto source = testing::SourceOf(SnapshotWithTables(std::string(R"({"SMBiosData": )") + value + "}"));
-    try {
-      CollectRawSmbios(source);
-      FAIL() << value;
-    } catch (const RuntimeError& error) {
-      EXPECT_EQ(error.number(), static_cast<std::int64_t>(ErrorCode::TypeMismatch)) << value;
-      EXPECT_NE(error.text().find("SMBiosData"), std::string::npos) << error.text();
-    }
+    testing::ExpectRuntimeError([&] { CollectRawSmbios(source); }, ErrorCode::TypeMismatch, "SMBiosData");
   }
 }
 

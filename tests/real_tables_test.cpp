@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "profile/profile.h"
 #include "smbios/type1_walk.h"
 #include "test_support.h"
 
@@ -22,8 +23,8 @@ using Bytes = std::vector<std::uint8_t>;
 // The permissively licensed tables are copies in the project; the others are
 // read from the shared test data when it is there.
 std::optional<std::string> TablePath(const std::string& name, const std::string& suffix) {
-  for (const std::string& path : {testing::FixturePath("smbios/" + name + suffix),
-                                  testing::SharedTestData("smbios/" + name + suffix)}) {
+  for (const std::string& path :
+       {testing::FixturePath("smbios/" + name + suffix), testing::SharedTestData("smbios/" + name + suffix)}) {
     if (std::filesystem::exists(path)) return path;
   }
   return std::nullopt;
@@ -96,9 +97,9 @@ bool HaveDmidecode() { return std::system("dmidecode --version >/dev/null 2>&1")
 // The tables that start with BIOS Information structures of three strings,
 // followed by the System Information structure.
 const std::vector<std::string> kTablesMeetingTheAssumptions = {
-    "asrock-ryzen-desktop", "dell-poweredge-8450",  "dell-xps15-9560",      "gigabyte-ga-ma74gmt-s2",
-    "hp-proliant-dl385-g1", "hp-proliant-dl580-g5", "hyperv-vm-broken",     "lenovo-thinkpad-w510",
-    "vmware-virtual-platform",
+    "asrock-ryzen-desktop",   "dell-poweredge-8450",  "dell-xps15-9560",
+    "gigabyte-ga-ma74gmt-s2", "hp-proliant-dl385-g1", "hp-proliant-dl580-g5",
+    "hyperv-vm-broken",       "lenovo-thinkpad-w510", "vmware-virtual-platform",
 };
 
 class RealTable : public ::testing::TestWithParam<std::string> {};
@@ -115,9 +116,9 @@ TEST_P(RealTable, EntriesAreTheStringsDmidecodeDecodes) {
   const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(table));
   const std::map<std::string, std::string> decoded = DmidecodeType1(*dumpBin);
   ASSERT_FALSE(decoded.empty()) << "dmidecode decoded nothing from " << *dumpBin;
-  const std::vector<std::pair<std::string, std::size_t>> fields = {
-      {"Manufacturer", 0x04}, {"Product Name", 0x05}, {"Version", 0x06},
-      {"Serial Number", 0x07}, {"SKU Number", 0x19},  {"Family", 0x1A}};
+  const std::vector<std::pair<std::string, std::size_t>> fields = {{"Manufacturer", 0x04}, {"Product Name", 0x05},
+                                                                   {"Version", 0x06},      {"Serial Number", 0x07},
+                                                                   {"SKU Number", 0x19},   {"Family", 0x1A}};
   int compared = 0;
   for (const auto& [field, offset] : fields) {
     if (offset >= type1->length) continue;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "profile/profile.h"
 #include "test_support.h"
 
 namespace kestro {
@@ -28,14 +29,12 @@ std::vector<std::string> Walk(const std::string& decimals) {
 using Entries = std::vector<std::string>;
 
 TEST(Type1Walk, WorkedExampleGivesAllSixStrings) {
-  const std::string table =
-      kType0 + kType1Area27 + "77 75 0 80 49 0 49 0 83 57 0 75 53 32 0 70 0 0 " + kEndOfTable;
+  const std::string table = kType0 + kType1Area27 + "77 75 0 80 49 0 49 0 83 57 0 75 53 32 0 70 0 0 " + kEndOfTable;
   EXPECT_EQ(Walk(table), (Entries{"MK", "P1", "1", "S9", "K5 ", "F"}));
 }
 
 TEST(Type1Walk, WorkedExampleLines) {
-  const std::string table =
-      kType0 + kType1Area27 + "77 75 0 80 49 0 49 0 83 57 0 75 53 32 0 70 0 0 " + kEndOfTable;
+  const std::string table = kType0 + kType1Area27 + "77 75 0 80 49 0 49 0 83 57 0 75 53 32 0 70 0 0 " + kEndOfTable;
   const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(BytesOf(table)));
   ReportText report;
   ListSmbiosType1(entries, report);
@@ -118,7 +117,10 @@ INSTANTIATE_TEST_SUITE_P(
         // the run holds the type and the length token (a zero byte).
         WalkCase{"ZeroLengthType1",
                  kType0 + "1 0 65 0 66 0 0 " + kEndOfTable,
-                 {std::string("\x01\x00" "A", 3), "B", "", "\x7f\x04\x02", ""}},
+                 {std::string("\x01\x00"
+                              "A",
+                              3),
+                  "B", "", "\x7f\x04\x02", ""}},
         WalkCase{"ZerosInsideFormattedAreasAreNotCounted",
                  "0 18 " + Zeros(16) + "65 0 66 0 67 0 0 1 27 " + Zeros(25) + "72 73 0 0 " + kEndOfTable,
                  {"HI", "", "\x7f\x04\x02", ""}},
@@ -127,9 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"LastValueIsNeverTaken", kType0 + kType1Area27 + "65 0 66 0", {"A"}},
         // A table whose first structure is type 1: its strings are read from
         // behind its formatted area.
-        WalkCase{"FirstStructureIsType1",
-                 "1 8 1 2 3 4 0 0 65 0 66 0 0 " + kEndOfTable,
-                 {"A", "B", "", "\x7f\x04\x02", ""}}),
+        WalkCase{
+            "FirstStructureIsType1", "1 8 1 2 3 4 0 0 65 0 66 0 0 " + kEndOfTable, {"A", "B", "", "\x7f\x04\x02", ""}}),
     [](const ::testing::TestParamInfo<WalkCase>& param) { return param.param.name; });
 
 TEST(Type1Walk, StringBytesAbove127DecodeByTheAnsiCodePage) {
@@ -168,7 +169,8 @@ TEST(Type1Walk, TokensThatAreNoByteValuesNeverCountAsZeros) {
   // "00" and "x" spell no byte value the capture could write; they are passed
   // over, and one inside a string becomes U+FFFD.
   const std::u16string text =
-      u"0 18 0 0 1 2 0 240 3 7 128 152 139 63 1 0 0 0 65 00 0 86 49 0 68 0 0 1 27 1 0 1 2 3 4 0 0 0 0 0 0 0 0 0 0 0 0 0 "
+      u"0 18 0 0 1 2 0 240 3 7 128 152 139 63 1 0 0 0 65 00 0 86 49 0 68 0 0 1 27 1 0 1 2 3 4 0 0 0 0 0 0 0 0 0 0 0 0 "
+      u"0 "
       u"0 0 0 6 5 6 x 0 0 127 4 2 0 0 0";
   const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromText(text));
   ASSERT_GE(entries.size(), 1u);

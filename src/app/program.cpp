@@ -5,18 +5,21 @@
 #include "core/error.h"
 #include "core/report_text.h"
 #include "core/text.h"
+#include "platform/console.h"
 #include "platform/report_file.h"
-#include "ui/viewer.h"
+#include "platform/report_viewer.h"
 
 namespace kestro {
 namespace {
 
 class PlatformOutput : public ReportOutput {
  public:
+  explicit PlatformOutput(ReportTarget target) : target_(target) {}
+
   void WriteReportFile(const std::u16string& outputPath, std::u16string_view reportText) override {
     std::string bytes = ToAnsiBytes(reportText);
     bytes += ToAnsiBytes(kLineEnd);  // the file's last line is empty
-    ReplaceFileContents(outputPath, bytes);
+    ReplaceFileContents(outputPath, bytes, target_);
   }
 
   void ShowReportWindow(std::u16string_view reportText) override {
@@ -27,8 +30,15 @@ class PlatformOutput : public ReportOutput {
   int LiveUntilWindowCloses() { return viewer_->RunUntilClosed(); }
 
  private:
+  ReportTarget target_;
   std::unique_ptr<ReportViewer> viewer_;
 };
+
+// Whether the report's path is the user's own choice or the default name.
+ReportTarget TargetOf(const CommandLine& commandLine) {
+  return FindIgnoringCase(commandLine.argumentText, u"/File:") != 0 ? ReportTarget::NamedByUser
+                                                                    : ReportTarget::DefaultName;
+}
 
 }  // namespace
 
@@ -50,7 +60,7 @@ std::optional<int> Program::AnswerInformationalArgument(std::span<const std::u16
 int Program::Run(const CommandLine& commandLine, const SourceFactory& makeSource) const {
   try {
     const std::unique_ptr<RecordSource> source = makeSource();
-    PlatformOutput output;
+    PlatformOutput output(TargetOf(commandLine));
     if (RunKestro(commandLine, *source, output) == RunOutcome::WindowShown) return output.LiveUntilWindowCloses();
     return 0;
   } catch (const RuntimeError& error) {
@@ -60,7 +70,7 @@ int Program::Run(const CommandLine& commandLine, const SourceFactory& makeSource
     ShowFailure(name_ + ": run-time error 7: Out of memory");
     return 1;
   } catch (const std::exception& error) {
-    ShowFailure(name_ + ": run-time error: " + error.what());
+    ShowFailure(OneLine(name_ + ": run-time error: " + error.what()));
     return 1;
   }
 }

@@ -35,11 +35,4 @@ class Program {
   std::string name_;
 };
 
-// Shows one failure the platform's way: a line on standard error, or a
-// message box where there is no console.
-void ShowFailure(const std::string& message);
-
-// Writes `text` to standard output.
-void PrintInformation(const std::string& text);
-
 }  // namespace kestro

@@ -1,17 +1,30 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
+// The usage texts of every program, on every platform, from one source.
 namespace kestro {
 
-inline constexpr std::string_view kSwitchHelp =
-    "  /PNP          add the [PNP] section: the object path of every system device\n"
-    "  /Type1        add the [SMBIOSType1] section: the SMBIOS System Information strings\n"
-    "  /DRIVER       accepted; changes nothing\n"
-    "  /File:PATH    write the report to PATH instead of Kestro.ini in the current\n"
-    "                directory; PATH runs to the end of the argument that holds it\n"
-    "  /SHOWDIALOG   show the report in a window instead of writing a file\n"
-    "Switches are found anywhere in the arguments, letter case ignored; other text\n"
-    "is ignored. An argument -h or --help shows this text, --version the version.\n";
+// Where a "/File:" path ends: POSIX hands the arguments over one by one, so
+// the path runs to the end of its argument; Windows hands over one text, in
+// which the path ends at the first space.
+enum class FilePathEnd { EndOfArgument, FirstSpace };
+
+// How the programs are called where they run.
+struct ProgramNames {
+  std::string_view kestro;
+  std::string_view replay;
+  FilePathEnd filePathEnd;
+};
+inline constexpr ProgramNames kPosixPrograms{"kestro", "kestro-replay", FilePathEnd::EndOfArgument};
+inline constexpr ProgramNames kWindowsPrograms{"Kestro.exe", "kestro-replay.exe", FilePathEnd::FirstSpace};
+
+// The text "--help" prints for kestro, and for kestro-replay.
+std::string KestroUsage(const ProgramNames& names);
+std::string ReplayUsage(const ProgramNames& names);
+
+// The failure of kestro-replay run without a snapshot.
+std::string NoSnapshotText(const ProgramNames& names);
 
 }  // namespace kestro

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kestro {
 
@@ -43,7 +44,16 @@ class RuntimeError : public std::runtime_error {
 // as given in brackets, anything else in plain decimal.
 std::string FormatErrorNumber(std::int64_t number);
 
-// The one line a failed run prints: "<program>: run-time error <number>: <text>".
+// `text` made fit to stand on one line of a message, whatever bytes a path, a
+// key or a system's message brought into it: LF, CR and TAB as `\n`, `\r`,
+// `\t`; the other C0 controls and DEL as `\xHH`; the C1 controls
+// (U+0080..U+009F, some terminals act on them) as `\u00HH`; each byte that is
+// not part of valid UTF-8 as `\xHH`. Hex digits are upper case. Everything
+// else stays as it is, backslashes too, so Windows paths read as they are.
+std::string OneLine(std::string_view text);
+
+// The one line a failed run prints: "<program>: run-time error <number>: <text>",
+// made one line by `OneLine`.
 std::string FormatFailure(const std::string& program, const RuntimeError& error);
 
 }  // namespace kestro

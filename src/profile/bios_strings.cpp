@@ -1,6 +1,6 @@
-#include "profile/profile.h"
-
 #include "core/text.h"
+#include "profile/profile.h"
+#include "wmi/classes_read.h"
 
 namespace kestro {
 namespace {
@@ -37,14 +37,13 @@ void CollectBiosStrings(RecordSource& source, const SmbiosCapture& capture, cons
 
 void AppendIdentityLines(RecordSource& source, ReportText& report) {
   std::u16string modelText;
-  ForEachRecord(source, kCimv2Namespace, u"Win32_ComputerSystem", [&](const Record& record) {
-    modelText = RequireText(record.Get(u"Model"), u"Win32_ComputerSystem.Model");
-    report.AppendValue(u"Manufacturer=",
-                       RequireText(record.Get(u"Manufacturer"), u"Win32_ComputerSystem.Manufacturer"));
+  ForEachRecord(source, wmi::kComputerSystem, [&](const Record& record) {
+    modelText = ReadText(record, wmi::kComputerSystem, wmi::kModel);
+    report.AppendValue(u"Manufacturer=", ReadText(record, wmi::kComputerSystem, wmi::kManufacturer));
     report.AppendValue(u"FullProductName=", modelText);
   });
-  ForEachRecord(source, kCimv2Namespace, u"Win32_BaseBoard", [&](const Record& record) {
-    report.AppendValue(u"SystemID=", RequireText(record.Get(u"Product"), u"Win32_BaseBoard.Product"));
+  ForEachRecord(source, wmi::kBaseBoard, [&](const Record& record) {
+    report.AppendValue(u"SystemID=", ReadText(record, wmi::kBaseBoard, wmi::kProduct));
   });
   AppendModelTextLines(modelText, report);
 }

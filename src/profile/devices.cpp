@@ -1,8 +1,8 @@
-#include "profile/profile.h"
-
 #include <bitset>
 
 #include "core/text.h"
+#include "profile/profile.h"
+#include "wmi/classes_read.h"
 
 namespace kestro {
 namespace {
@@ -74,11 +74,21 @@ std::bitset<kDevicePatterns.size()> MatchingPatterns(std::u16string_view text) {
 
 void Raise(DevicePresence& presence, DeviceKind kind) {
   switch (kind) {
-    case DeviceKind::Bluetooth: presence.bluetooth = true; break;
-    case DeviceKind::Wwan: presence.wwan = true; break;
-    case DeviceKind::TouchPanel: presence.touchPanel = true; break;
-    case DeviceKind::FingerPrint: presence.fingerPrint = true; break;
-    case DeviceKind::WebCam: presence.webCam = true; break;
+    case DeviceKind::Bluetooth:
+      presence.bluetooth = true;
+      break;
+    case DeviceKind::Wwan:
+      presence.wwan = true;
+      break;
+    case DeviceKind::TouchPanel:
+      presence.touchPanel = true;
+      break;
+    case DeviceKind::FingerPrint:
+      presence.fingerPrint = true;
+      break;
+    case DeviceKind::WebCam:
+      presence.webCam = true;
+      break;
   }
 }
 
@@ -107,8 +117,8 @@ std::u16string MatchDevicePatterns(std::u16string_view deviceText, DevicePresenc
 
 void AppendDevicePresenceLines(RecordSource& source, ReportText& report) {
   DevicePresence presence;
-  ForEachRecord(source, kCimv2Namespace, kSystemDevicesClass, [&](const Record& record) {
-    const std::u16string deviceText = RequireText(record.Get(u"PartComponent"), u"Win32_SystemDevices.PartComponent");
+  ForEachRecord(source, wmi::kSystemDevices, [&](const Record& record) {
+    const std::u16string deviceText = ReadText(record, wmi::kSystemDevices, wmi::kPartComponent);
     for (char16_t digit : MatchDevicePatterns(deviceText, presence)) {
       report.AppendLine(std::u16string(u"WebCam=") + digit);
     }
@@ -126,11 +136,11 @@ void ListPnpDevices(RecordSource& source, ReportText& report) {
   report.AppendLine(u"[PNP]");
   std::size_t counter = 0;
   std::u16string key;
-  ForEachRecord(source, kCimv2Namespace, kSystemDevicesClass, [&](const Record& record) {
+  ForEachRecord(source, wmi::kSystemDevices, [&](const Record& record) {
     key = u"PNPDEVICE";
     key += DecimalText(counter);
     key += u'=';
-    report.AppendValue(key, RequireText(record.Get(u"PartComponent"), u"Win32_SystemDevices.PartComponent"));
+    report.AppendValue(key, ReadText(record, wmi::kSystemDevices, wmi::kPartComponent));
     ++counter;
   });
 }

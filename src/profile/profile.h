@@ -14,6 +14,17 @@
 // The collectors that turn records and SMBIOS bytes into report lines.
 namespace kestro {
 
+// Reads the table from the `SMBiosData` of every MSSmBios_RawSMBiosTables
+// record (the last one wins; none gives the empty table) and captures it.
+SmbiosCapture CollectRawSmbios(RecordSource& source);
+
+// Appends "[SMBIOSType1]" and one line per entry of the walk: "Manufacturer=",
+// "ProductName=", "Version=", "SerialNumber=", "SKUNumber=", "Family=".
+void ListSmbiosType1(const Type1Strings& entries, ReportText& report);
+
+// Appends "ProdNum=" with entry 5 when the walk found one.
+void AppendProductNumber(const Type1Strings& entries, ReportText& report);
+
 // Starts the report with "[BIOS Strings]" and fills the section: identity
 // lines, BIOS characteristics flags, device presence, then "ProdNum=" from the
 // walk's `type1` entries.
@@ -56,7 +67,5 @@ void AppendDevicePresenceLines(RecordSource& source, ReportText& report);
 
 // Appends "[PNP]" and "PNPDEVICE<n>=" with the object path of every device.
 void ListPnpDevices(RecordSource& source, ReportText& report);
-
-inline constexpr std::u16string_view kSystemDevicesClass = u"Win32_SystemDevices";
 
 }  // namespace kestro

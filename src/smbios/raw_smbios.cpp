@@ -87,20 +87,4 @@ SmbiosCapture CaptureBiosCharacteristics(RawSmbiosText raw) {
   return capture;
 }
 
-SmbiosCapture CollectRawSmbios(RecordSource& source) {
-  RawSmbiosText raw;
-  ForEachRecord(source, kWmiNamespace, u"MSSmBios_RawSMBiosTables", [&](const Record& record) {
-    PropertyValue value = record.Get(u"SMBiosData");
-    const Bytes* table = std::get_if<Bytes>(&value);
-    if (table == nullptr) {
-      const bool isNull = std::holds_alternative<std::monostate>(value);
-      throw RuntimeError(ErrorCode::TypeMismatch,
-                         std::string("Type mismatch: MSSmBios_RawSMBiosTables.SMBiosData is ") +
-                             (isNull ? "null" : "a text") + ", not a byte array");
-    }
-    raw = RawSmbiosText::FromTable(*table);
-  });
-  return CaptureBiosCharacteristics(std::move(raw));
-}
-
 }  // namespace kestro

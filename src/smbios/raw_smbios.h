@@ -7,8 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "wmi/record_source.h"
-
 namespace kestro {
 
 // The SMBIOS structure table in the textual form the capture and the walk
@@ -54,9 +52,5 @@ struct SmbiosCapture {
 // Takes the BIOS Characteristics bytes out of `raw`. A taken token 11..18 that
 // is not a byte value is a run-time error.
 SmbiosCapture CaptureBiosCharacteristics(RawSmbiosText raw);
-
-// Reads the table from the `SMBiosData` of every MSSmBios_RawSMBiosTables
-// record (the last one wins; none gives the empty table) and captures it.
-SmbiosCapture CollectRawSmbios(RecordSource& source);
 
 }  // namespace kestro

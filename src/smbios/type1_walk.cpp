@@ -9,13 +9,7 @@
 namespace kestro {
 namespace {
 
-constexpr std::size_t kMaxEntries = 6;
 constexpr std::int64_t kType0ZeroTokens = 4;  // three string terminators and the closing zero
-constexpr std::size_t kProductNumberEntry = 5;
-
-constexpr std::array<std::u16string_view, kMaxEntries> kType1Keys = {
-    u"Manufacturer=", u"ProductName=", u"Version=", u"SerialNumber=", u"SKUNumber=", u"Family=",
-};
 
 // One character per token from index `first` to `last` (from 1), by token
 // index: a run may hold the two tokens a jump took.
@@ -59,24 +53,13 @@ Type1Strings WalkType1Strings(const RawSmbiosText& raw) {
       index += 2;
       continue;
     }
-    if (currentType == 1 && zeroCount >= 1 && zeroCount <= static_cast<std::int64_t>(kMaxEntries)) {
+    if (currentType == 1 && zeroCount >= 1 && zeroCount <= static_cast<std::int64_t>(kMaxType1Entries)) {
       entries.push_back(StringRun(tokens, stringStart, index - 1));
       stringStart = index + 1;
-      if (entries.size() == kMaxEntries) break;
+      if (entries.size() == kMaxType1Entries) break;
     }
   }
   return entries;
-}
-
-void ListSmbiosType1(const Type1Strings& entries, ReportText& report) {
-  report.AppendLine(u"[SMBIOSType1]");
-  for (std::size_t k = 0; k < entries.size() && k < kMaxEntries; ++k) {
-    report.AppendValue(kType1Keys[k], entries[k]);
-  }
-}
-
-void AppendProductNumber(const Type1Strings& entries, ReportText& report) {
-  if (entries.size() >= kProductNumberEntry) report.AppendValue(u"ProdNum=", entries[kProductNumberEntry - 1]);
 }
 
 }  // namespace kestro

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "core/report_text.h"
 #include "smbios/raw_smbios.h"
 
 namespace kestro {
@@ -11,6 +10,7 @@ namespace kestro {
 // Entry k is the k-th string of the System Information (type 1) structure's
 // string-set, as the walk finds it; at most six entries, always 1..n.
 using Type1Strings = std::vector<std::u16string>;
+inline constexpr std::size_t kMaxType1Entries = 6;
 
 // Finds the type 1 strings by walking the table token by token, not by the
 // full SMBIOS rules. The walk assumes the table starts with BIOS Information
@@ -20,12 +20,5 @@ using Type1Strings = std::vector<std::u16string>;
 // order in the string-set; the string-number fields are never read. A table
 // that breaks the assumptions gives wrong or missing entries, never an error.
 Type1Strings WalkType1Strings(const RawSmbiosText& raw);
-
-// Appends "[SMBIOSType1]" and one line per entry: "Manufacturer=",
-// "ProductName=", "Version=", "SerialNumber=", "SKUNumber=", "Family=".
-void ListSmbiosType1(const Type1Strings& entries, ReportText& report);
-
-// Appends "ProdNum=" with entry 5 when the walk found one.
-void AppendProductNumber(const Type1Strings& entries, ReportText& report);
 
 }  // namespace kestro

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <string_view>
 
 namespace kestro {
@@ -16,9 +15,5 @@ class ReportViewer {
   // Serves the window until the user closes it; the process's exit status.
   virtual int RunUntilClosed() = 0;
 };
-
-// The platform's viewer. Throws RuntimeError when there is none to open (no
-// display, the viewer module missing).
-std::unique_ptr<ReportViewer> OpenReportViewer();
 
 }  // namespace kestro

@@ -1,6 +1,5 @@
 #include "wmi/record_list.h"
 
-#include "core/error.h"
 #include "core/text.h"
 
 namespace kestro {
@@ -21,8 +20,7 @@ const PropertyValue& MemoryRecord::Find(std::u16string_view name) const {
   for (const auto& [propertyName, value] : properties) {
     if (EqualIgnoringCase(propertyName, name)) return value;
   }
-  throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
-                                                     ToUtf8(className) + " has no property " + ToUtf8(name));
+  ThrowPropertyMissing(ToUtf8(className), name);
 }
 
 std::unique_ptr<Record> RecordList::Next() {

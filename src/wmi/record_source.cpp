@@ -22,12 +22,18 @@ std::optional<std::u16string> QueriedClass(std::u16string_view wql) {
   return std::u16string(words[3]);
 }
 
-std::u16string RequireText(PropertyValue value, std::u16string_view what) {
+std::u16string RequireText(PropertyValue value, std::u16string_view className, std::u16string_view property) {
   if (auto* text = std::get_if<std::u16string>(&value)) return std::move(*text);
+  const std::string what = ToUtf8(className) + "." + ToUtf8(property);
   if (std::holds_alternative<std::monostate>(value)) {
-    throw RuntimeError(ErrorCode::InvalidUseOfNull, "Invalid use of Null: " + ToUtf8(what) + " is null");
+    throw RuntimeError(ErrorCode::InvalidUseOfNull, "Invalid use of Null: " + what + " is null");
   }
-  throw RuntimeError(ErrorCode::TypeMismatch, "Type mismatch: " + ToUtf8(what) + " is a byte array, not a text");
+  throw RuntimeError(ErrorCode::TypeMismatch, "Type mismatch: " + what + " is a byte array, not a text");
+}
+
+void ThrowPropertyMissing(std::string_view record, std::u16string_view property) {
+  throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
+                                                     std::string(record) + " has no property " + ToUtf8(property));
 }
 
 }  // namespace kestro

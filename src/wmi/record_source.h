@@ -55,8 +55,7 @@ inline constexpr std::u16string_view kCimv2Namespace = u"root\\CIMV2";
 // and calls `visit` with each record in order. Connection, result set and
 // records are released before it returns.
 template <class Visit>
-void ForEachRecord(RecordSource& source, std::u16string_view nameSpace, std::u16string_view className,
-                   Visit&& visit) {
+void ForEachRecord(RecordSource& source, std::u16string_view nameSpace, std::u16string_view className, Visit&& visit) {
   const std::unique_ptr<Connection> connection = source.Connect(nameSpace);
   std::u16string wql = u"Select * From ";
   wql += className;
@@ -69,7 +68,12 @@ void ForEachRecord(RecordSource& source, std::u16string_view nameSpace, std::u16
 std::optional<std::u16string> QueriedClass(std::u16string_view wql);
 
 // `value` as text. A null value cannot be turned into text (InvalidUseOfNull),
-// nor can a byte array (TypeMismatch); `what` names the property in the error.
-std::u16string RequireText(PropertyValue value, std::u16string_view what);
+// nor can a byte array (TypeMismatch); the error names the property as
+// `className`.`property`.
+std::u16string RequireText(PropertyValue value, std::u16string_view className, std::u16string_view property);
+
+// The failure of reading a property a record does not have; `record` names
+// the record in the text ("Win32_BaseBoard", "Win32_BaseBoard record 2").
+[[noreturn]] void ThrowPropertyMissing(std::string_view record, std::u16string_view property);
 
 }  // namespace kestro

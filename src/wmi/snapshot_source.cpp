@@ -4,15 +4,48 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <variant>
+#include <vector>
 
 #include "core/error.h"
 #include "core/text.h"
+#include "wmi/classes_read.h"
 
 namespace kestro {
 namespace {
 
 using Json = nlohmann::json;
+
+// A value as the snapshot holds it: texts stay UTF-8 (half the memory of
+// wide text for the ASCII that records are made of) until they are read.
+using StoredValue = std::variant<std::monostate, std::string, Bytes>;
+struct Property {
+  const std::u16string* foldedName;  // interned: one copy per distinct name
+  StoredValue value;
+};
+struct QueryFailure {
+  std::int64_t number;
+  std::string message;
+};
+struct ClassEntry {
+  std::u16string name;
+  std::optional<QueryFailure> failure;
+  // The properties of all records, record after record, and where each
+  // record's end: a million records cost no more than their values.
+  std::vector<Property> properties;
+  std::vector<std::size_t> recordEnds;
+};
+// Keyed by the names in lower case.
+using NamespaceEntry = std::map<std::u16string, ClassEntry>;
+
+// Which way a number's sign points, for the places that take no negatives.
+enum class Sign { NotNegative, Negative };
+// What a class holds: its records, or the failure of its query.
+enum class ClassKind { Records, FailingQuery };
 
 std::string ParseErrorText(const nlohmann::detail::exception& error) {
   std::string text = error.what();
@@ -20,22 +53,64 @@ std::string ParseErrorText(const nlohmann::detail::exception& error) {
   return close == std::string::npos ? text : text.substr(close + 2);
 }
 
+// `name` as one reference token of a JSON pointer (RFC 6901).
+std::string PointerToken(std::string_view name) {
+  std::string token;
+  for (const char c : name) {
+    if (c == '~') {
+      token += "~0";
+    } else if (c == '/') {
+      token += "~1";
+    } else {
+      token += c;
+    }
+  }
+  return token;
+}
+
+// The parser takes a NUL for the end of its input, so a snapshot that parsed
+// still holds bytes behind its value if there is one.
+void RefuseBytesAfterTheValue(std::string_view json, const std::string& fileName) {
+  const std::size_t nul = json.find('\0');
+  if (nul == std::string_view::npos) return;
+  const std::size_t lineStart = json.rfind('\n', nul);
+  const std::size_t line = 1 + static_cast<std::size_t>(std::count(json.begin(), json.begin() + nul, '\n'));
+  const std::size_t column = lineStart == std::string_view::npos ? nul + 1 : nul - lineStart;
+  throw RuntimeError(ErrorCode::BadSnapshot, "malformed snapshot " + fileName + ": parse error at line " +
+                                                 std::to_string(line) + ", column " + std::to_string(column) +
+                                                 ": a NUL byte after the JSON value; expected end of input");
+}
+
 }  // namespace
+
+struct SnapshotSource::Records {
+  std::set<std::u16string, std::less<>> propertyNames;
+  std::map<std::u16string, NamespaceEntry> namespaces;
+};
+
+namespace {
 
 // Reads a snapshot event by event (nlohmann's SAX interface) straight into
 // the source's records, checking each value where it stands.
 class SnapshotReader final : public nlohmann::json_sax<Json> {
  public:
-  SnapshotReader(const std::string& fileName, SnapshotSource& source) : fileName_(fileName), source_(source) {}
+  SnapshotReader(const std::string& fileName, SnapshotSource::Records& records)
+      : fileName_(fileName), records_(records) {}
 
-  bool null() override { return Scalar(SnapshotSource::StoredValue{}); }
+  bool null() override { return Scalar(StoredValue{}); }
   bool boolean(bool) override { return Scalar(std::nullopt); }
-  bool number_float(number_float_t, const string_t&) override { return Scalar(std::nullopt); }
+  bool number_float(number_float_t, const string_t& text) override {
+    // The parser falls back to a double for an integer past 64 bits.
+    if (text.find_first_of(".eE") == string_t::npos) return OutOfRange();
+    return Scalar(std::nullopt);
+  }
   bool binary(binary_t&) override { return Scalar(std::nullopt); }
-  bool number_integer(number_integer_t value) override { return Integer(value, value < 0); }
+  bool number_integer(number_integer_t value) override {
+    return Integer(value, value < 0 ? Sign::Negative : Sign::NotNegative);
+  }
   bool number_unsigned(number_unsigned_t value) override {
-    if (value > static_cast<number_unsigned_t>(INT64_MAX)) return Integer(INT64_MAX, true);
-    return Integer(static_cast<std::int64_t>(value), false);
+    if (value > static_cast<number_unsigned_t>(INT64_MAX)) return OutOfRange();
+    return Integer(static_cast<std::int64_t>(value), Sign::NotNegative);
   }
   bool string(string_t& value) override;
   bool start_object(std::size_t) override;
@@ -45,6 +120,8 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
   bool key(string_t& key) override;
 
   bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+    constexpr int kNumberOverflow = 406;  // a number past a double's range, which has a place
+    if (error.id == kNumberOverflow) OutOfRange();
     throw RuntimeError(ErrorCode::BadSnapshot, "malformed snapshot " + fileName_ + ": " + ParseErrorText(error));
   }
 
@@ -57,7 +134,7 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
     for (std::size_t i = 0; i < path_.size(); ++i) {
       place += '/';
       place += levels_[i] == Level::InRecords || levels_[i] == Level::InByteArray ? std::to_string(elementIndex_[i] - 1)
-                                                                                  : path_[i];
+                                                                                  : PointerToken(path_[i]);
     }
     throw RuntimeError(ErrorCode::BadSnapshot,
                        "malformed snapshot " + fileName_ + " at " + (place.empty() ? "/" : place) + ": " + what);
@@ -79,25 +156,27 @@ class SnapshotReader final : public nlohmann::json_sax<Json> {
 
   // A scalar value; `property` is what it gives a record, nothing when a
   // record cannot hold it.
-  bool Scalar(std::optional<SnapshotSource::StoredValue> property);
-  bool Integer(std::int64_t value, bool negativeOrHuge);
-  void StartClass(bool failing);
+  bool Scalar(std::optional<StoredValue> property);
+  bool Integer(std::int64_t value, Sign sign);
+  // A number too large for any place; fails naming the place it stands in.
+  bool OutOfRange();
+  void StartClass(ClassKind kind);
   void EndRecord();
 
   const std::string& fileName_;
-  SnapshotSource& source_;
+  SnapshotSource::Records& records_;
   std::vector<Level> levels_;
   std::vector<std::string> path_;
   std::vector<std::size_t> elementIndex_;
-  SnapshotSource::NamespaceEntry* nameSpace_ = nullptr;
-  SnapshotSource::ClassEntry* classEntry_ = nullptr;
+  NamespaceEntry* nameSpace_ = nullptr;
+  ClassEntry* classEntry_ = nullptr;
   std::size_t recordStart_ = 0;
   std::optional<std::int64_t> failureNumber_;
   std::optional<std::string> failureMessage_;
   bool started_ = false;
 };
 
-bool SnapshotReader::Scalar(std::optional<SnapshotSource::StoredValue> property) {
+bool SnapshotReader::Scalar(std::optional<StoredValue> property) {
   if (levels_.empty()) Fail("a snapshot must be an object of namespaces");
   switch (Current()) {
     case Level::InNamespaces:
@@ -120,19 +199,25 @@ bool SnapshotReader::Scalar(std::optional<SnapshotSource::StoredValue> property)
   return true;
 }
 
-bool SnapshotReader::Integer(std::int64_t value, bool negativeOrHuge) {
+bool SnapshotReader::Integer(std::int64_t value, Sign sign) {
   if (!levels_.empty() && Current() == Level::InByteArray) {
     NextElement();
-    if (negativeOrHuge || value > 255) Fail("a byte must be an integer from 0 to 255");
+    if (sign == Sign::Negative || value > 255) Fail("a byte must be an integer from 0 to 255");
     std::get<Bytes>(classEntry_->properties.back().value).push_back(static_cast<std::uint8_t>(value));
     return true;
   }
   if (!levels_.empty() && Current() == Level::InFailure && path_.back() == "error") {
-    if (negativeOrHuge && value == INT64_MAX) Fail("the error number is too large");
     failureNumber_ = value;
     return true;
   }
   return Scalar(std::nullopt);
+}
+
+bool SnapshotReader::OutOfRange() {
+  if (!levels_.empty() && Current() == Level::InFailure && path_.back() == "error") {
+    Fail("the error number is too large");
+  }
+  return Integer(-1, Sign::Negative);  // no other place takes it either
 }
 
 bool SnapshotReader::string(string_t& value) {
@@ -140,26 +225,28 @@ bool SnapshotReader::string(string_t& value) {
     failureMessage_ = std::move(value);
     return true;
   }
-  return Scalar(SnapshotSource::StoredValue{std::move(value)});
+  return Scalar(StoredValue{std::move(value)});
 }
 
 bool SnapshotReader::key(string_t& key) {
   path_.back() = key;
   switch (Current()) {
     case Level::InNamespaces: {
-      const auto [entry, isNew] = source_.namespaces_.try_emplace(AsciiLowerCase(FromUtf8(key)));
+      const auto [entry, isNew] = records_.namespaces.try_emplace(AsciiLowerCase(FromUtf8(key)));
       if (!isNew) Fail("namespace listed twice");
       nameSpace_ = &entry->second;
       break;
     }
     case Level::InFailure:
       if (key != "error" && key != "message") Fail(R"(a failing query holds only "error" and "message")");
+      if (key == "error" ? failureNumber_.has_value() : failureMessage_.has_value())
+        Fail("\"" + key + "\" listed twice");
       break;
     case Level::InRecord: {
       const std::u16string folded = AsciiLowerCase(FromUtf8(key));
-      auto name = source_.propertyNames_.find(std::u16string_view(folded));
-      if (name == source_.propertyNames_.end()) name = source_.propertyNames_.insert(folded).first;
-      classEntry_->properties.push_back({&*name, SnapshotSource::StoredValue{}});
+      auto name = records_.propertyNames.find(std::u16string_view(folded));
+      if (name == records_.propertyNames.end()) name = records_.propertyNames.insert(folded).first;
+      classEntry_->properties.push_back({&*name, StoredValue{}});
       break;
     }
     default:
@@ -168,13 +255,13 @@ bool SnapshotReader::key(string_t& key) {
   return true;
 }
 
-void SnapshotReader::StartClass(bool failing) {
+void SnapshotReader::StartClass(ClassKind kind) {
   const std::u16string name = FromUtf8(path_.back());
   const auto [entry, isNew] = nameSpace_->try_emplace(AsciiLowerCase(name));
   if (!isNew) Fail("class listed twice");
   classEntry_ = &entry->second;
   classEntry_->name = name;
-  if (failing) {
+  if (kind == ClassKind::FailingQuery) {
     failureNumber_.reset();
     failureMessage_.reset();
   }
@@ -192,7 +279,7 @@ bool SnapshotReader::start_object(std::size_t) {
       Enter(Level::InClasses);
       return true;
     case Level::InClasses:
-      StartClass(true);
+      StartClass(ClassKind::FailingQuery);
       Enter(Level::InFailure);
       return true;
     case Level::InRecords:
@@ -226,7 +313,7 @@ bool SnapshotReader::end_object() {
   if (level == Level::InFailure) {
     if (!failureNumber_ || !failureMessage_)
       Fail(R"(a failing query must be {"error": <integer>, "message": "<text>"})");
-    classEntry_->failure = SnapshotSource::QueryFailure{*failureNumber_, *failureMessage_};
+    classEntry_->failure = QueryFailure{*failureNumber_, *failureMessage_};
   }
   return true;
 }
@@ -235,7 +322,7 @@ bool SnapshotReader::start_array(std::size_t) {
   if (levels_.empty()) Fail("a snapshot must be an object of namespaces");
   switch (Current()) {
     case Level::InClasses:
-      StartClass(false);
+      StartClass(ClassKind::Records);
       Enter(Level::InRecords);
       return true;
     case Level::InRecord:
@@ -252,40 +339,30 @@ bool SnapshotReader::end_array() {
   return true;
 }
 
+}  // namespace
+
+SnapshotSource::SnapshotSource() : records_(std::make_unique<Records>()) {}
+SnapshotSource::SnapshotSource(SnapshotSource&&) noexcept = default;
+SnapshotSource& SnapshotSource::operator=(SnapshotSource&&) noexcept = default;
+SnapshotSource::~SnapshotSource() = default;
+
 SnapshotSource SnapshotSource::Parse(std::string_view json, const std::string& fileName) {
   SnapshotSource source;
-  SnapshotReader reader(fileName, source);
+  SnapshotReader reader(fileName, *source.records_);
   Json::sax_parse(json.begin(), json.end(), &reader);
+  RefuseBytesAfterTheValue(json, fileName);
   return source;
 }
 
-SnapshotSource SnapshotSource::Load(const std::string& path) {
-  const auto fail = [&path] {
-    const int number = errno;
-    throw RuntimeError(number, "cannot read snapshot " + path + ": " + std::strerror(number));
-  };
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) fail();
-  std::string content;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long size = std::ftell(file.get());
-    if (size > 0 && static_cast<std::uint64_t>(size) > kMaxFileBytes) {
-      throw RuntimeError(ErrorCode::BadSnapshot, "snapshot " + path + " is " + std::to_string(size >> 20) +
-                                                     " MiB, far larger than any machine's records; refused");
-    }
-    if (size > 0) content.reserve(static_cast<std::size_t>(size));  // one buffer, not a doubling series
-  }
-  std::rewind(file.get());
-  char buffer[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
-  if (std::ferror(file.get())) fail();
-  return Parse(content, path);
+void SnapshotSource::RefuseAsTooLarge(const std::string& fileName, std::optional<std::uint64_t> size) {
+  const std::string mebibytes = size ? std::to_string(*size >> 20) : "over " + std::to_string(kMaxFileBytes >> 20);
+  throw RuntimeError(ErrorCode::BadSnapshot, "snapshot " + fileName + " is " + mebibytes +
+                                                 " MiB, far larger than any machine's records; refused");
 }
 
 namespace {
 
-PropertyValue Readable(const SnapshotSource::StoredValue& value) {
+PropertyValue Readable(const StoredValue& value) {
   if (const auto* text = std::get_if<std::string>(&value)) return FromUtf8(*text);
   if (const auto* bytes = std::get_if<Bytes>(&value)) return *bytes;
   return std::monostate{};
@@ -293,7 +370,7 @@ PropertyValue Readable(const SnapshotSource::StoredValue& value) {
 
 class SnapshotRecordView : public Record {
  public:
-  SnapshotRecordView(const SnapshotSource::ClassEntry& entry, std::size_t index) : entry_(entry), index_(index) {}
+  SnapshotRecordView(const ClassEntry& entry, std::size_t index) : entry_(entry), index_(index) {}
 
   PropertyValue Get(std::u16string_view name) const override {
     const std::u16string wanted = AsciiLowerCase(name);
@@ -301,19 +378,17 @@ class SnapshotRecordView : public Record {
     for (std::size_t i = begin; i < entry_.recordEnds[index_]; ++i) {
       if (*entry_.properties[i].foldedName == wanted) return Readable(entry_.properties[i].value);
     }
-    throw RuntimeError(ErrorCode::PropertyMissing,
-                       "Object doesn't support this property or method: " + ToUtf8(entry_.name) + " record " +
-                           std::to_string(index_ + 1) + " has no property " + ToUtf8(name));
+    ThrowPropertyMissing(ToUtf8(entry_.name) + " record " + std::to_string(index_ + 1), name);
   }
 
  private:
-  const SnapshotSource::ClassEntry& entry_;
+  const ClassEntry& entry_;
   std::size_t index_;
 };
 
 class SnapshotRecordSet : public RecordSet {
  public:
-  explicit SnapshotRecordSet(const SnapshotSource::ClassEntry* entry) : entry_(entry) {}
+  explicit SnapshotRecordSet(const ClassEntry* entry) : entry_(entry) {}
 
   std::unique_ptr<Record> Next() override {
     if (entry_ == nullptr || next_ >= entry_->recordEnds.size()) return nullptr;
@@ -321,20 +396,19 @@ class SnapshotRecordSet : public RecordSet {
   }
 
  private:
-  const SnapshotSource::ClassEntry* entry_;
+  const ClassEntry* entry_;
   std::size_t next_ = 0;
 };
 
 class SnapshotConnection : public Connection {
  public:
-  SnapshotConnection(const SnapshotSource::NamespaceEntry* classes, std::u16string nameSpace)
+  SnapshotConnection(const NamespaceEntry* classes, std::u16string nameSpace)
       : classes_(classes), nameSpace_(std::move(nameSpace)) {}
 
   std::unique_ptr<RecordSet> ExecQuery(std::u16string_view wql) override {
-    constexpr std::int64_t kInvalidQuery = 0x80041017;  // WBEM_E_INVALID_QUERY
     const std::optional<std::u16string> className = QueriedClass(wql);
-    if (!className) throw RuntimeError(kInvalidQuery, "Invalid query: " + ToUtf8(wql));
-    const SnapshotSource::ClassEntry* entry = nullptr;
+    if (!className) throw RuntimeError(wmi::kInvalidQuery, "Invalid query: " + ToUtf8(wql));
+    const ClassEntry* entry = nullptr;
     if (classes_ != nullptr) {
       const auto found = classes_->find(AsciiLowerCase(*className));
       if (found != classes_->end()) entry = &found->second;
@@ -347,15 +421,15 @@ class SnapshotConnection : public Connection {
   }
 
  private:
-  const SnapshotSource::NamespaceEntry* classes_;
+  const NamespaceEntry* classes_;
   std::u16string nameSpace_;
 };
 
 }  // namespace
 
 std::unique_ptr<Connection> SnapshotSource::Connect(std::u16string_view nameSpace) {
-  const auto found = namespaces_.find(AsciiLowerCase(nameSpace));
-  return std::make_unique<SnapshotConnection>(found == namespaces_.end() ? nullptr : &found->second,
+  const auto found = records_->namespaces.find(AsciiLowerCase(nameSpace));
+  return std::make_unique<SnapshotConnection>(found == records_->namespaces.end() ? nullptr : &found->second,
                                               std::u16string(nameSpace));
 }
 

@@ -9,6 +9,11 @@ when not root."""
 import json
 import os
 import pathlib
+import resource
+import shutil
+import signal
+import socket
+import stat
 import subprocess
 import sys
 import tempfile
@@ -39,8 +44,8 @@ class Failures:
             self.problems.append(text)
 
 
-def run(command, cwd, failures, expect_status, expect_text):
-    result = subprocess.run(command, cwd=cwd, capture_output=True, timeout=120)
+def run(command, cwd, failures, expect_status, expect_text, **options):
+    result = subprocess.run(command, cwd=cwd, capture_output=True, timeout=120, **options)
     stderr = result.stderr.decode("utf-8", "replace")
     label = " ".join(str(c) for c in command[1:])
     if expect_status == 0:
@@ -107,6 +112,37 @@ def case_wrong_value_kinds(replay, kestro, failures):
             snapshot["root\\WMI"]["MSSmBios_RawSMBiosTables"][0]["SMBiosData"] = value
             expected = "Type mismatch: MSSmBios_RawSMBiosTables.SMBiosData"
         replay_failure(replay, snapshot, [], expected, failures)
+
+
+# --- Reading the snapshot: bounded on every kind of file, one line per failure -
+
+TOO_LARGE = " is over 1024 MiB, far larger than any machine's records; refused"
+# name, shell command in a folder with a previous report and machine.json ($0 is kestro-replay), expected text
+SNAPSHOT_READING = [
+    ("endless device", '"$0" /dev/zero', "snapshot /dev/zero" + TOO_LARGE),
+    ("1.2 GB pipe", 'head -c 1200000000 /dev/zero | tr "\\0" " " | "$0" /dev/stdin', "snapshot /dev/stdin" + TOO_LARGE),
+    ("directory", '"$0" .', "run-time error 21: cannot read snapshot .: Is a directory"),
+    ("line break in the name", '"$0" "$(printf "no\\nsuch.json")"', "cannot read snapshot no\\nsuch.json: No such file"),
+    ("controls in a query's message", '"$0" machine.json', "run-time error 5: m\\x00\\n\\u0085\\x1B \\ end (Select"),
+]
+
+
+def case_snapshot_reading(replay, kestro, failures):
+    # Memory is capped (ASan's own way under ASan) so that reading without end
+    # fails instead of taking the machine's memory.
+    cap = 3 << 30
+    env = dict(os.environ, ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":hard_rss_limit_mb=%d" % (cap >> 20))
+    sanitized = os.environ.get("KESTRO_SANITIZED") == "1"
+    limit = None if sanitized else lambda: resource.setrlimit(resource.RLIMIT_AS, (cap, cap))
+    snapshot = base_snapshot()
+    snapshot["root\\CIMV2"]["Win32_BaseBoard"] = {"error": 5, "message": "m\0\n\x85\x1b \\ end"}
+    for name, command, expected in SNAPSHOT_READING:
+        with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
+            (pathlib.Path(work) / "Kestro.ini").write_bytes(PREVIOUS)
+            (pathlib.Path(work) / "machine.json").write_text(json.dumps(snapshot))
+            run(["sh", "-c", command, replay], work, failures, 1, expected, preexec_fn=limit, env=env)
+            failures.check((pathlib.Path(work) / "Kestro.ini").read_bytes() == PREVIOUS, name + ": previous report changed")
+            failures.check(files_in(work) == ["Kestro.ini", "machine.json"], "%s: files now %s" % (name, files_in(work)))
 
 
 # --- Output-side faults, through both programs --------------------------------
@@ -195,6 +231,167 @@ def inside_full_file_system(replay, kestro, failures):
             subprocess.run(["umount", str(reports)])
 
 
+# --- The writer: what stands at the target, own descriptors, signals ----------
+
+def writer_run(command, work, failures, expect, stdout=subprocess.DEVNULL, env=None):
+    """`expect`: 0, a text the one-line failure holds, or -N for death by signal N without a word."""
+    label = " ".join(str(c) for c in command)
+    try:
+        result = subprocess.run(command, cwd=work, stdout=stdout, stderr=subprocess.PIPE, timeout=30, env=env)
+    except subprocess.TimeoutExpired:
+        failures.check(False, "%s: still running after 30 s" % label)
+        return subprocess.CompletedProcess(command, None, b"", b"")
+    stderr = result.stderr.decode("utf-8", "replace")
+    if isinstance(expect, str):
+        failures.check(result.returncode == 1 and expect in stderr and stderr.count("\n") == 1,
+                       "%s: exit %d, stderr %r, expected %r" % (label, result.returncode, stderr, expect))
+    else:
+        failures.check(result.returncode == expect and (expect == 0 or stderr == ""),
+                       "%s: exit %d, stderr %r, expected %d" % (label, result.returncode, stderr, expect))
+    return result
+
+
+def reference_report(replay, work):
+    subprocess.run([replay, "machine.json", "/PNP", "/File:reference.ini"], cwd=work, check=True)
+    report = (pathlib.Path(work) / "reference.ini").read_bytes()
+    (pathlib.Path(work) / "reference.ini").unlink()
+    return report
+
+
+def kinds_in(folder):
+    """Each entry's type, device number and link target: what must be kept."""
+    def kind(p):
+        st = os.lstat(p)
+        return (stat.S_IFMT(st.st_mode), st.st_rdev, os.readlink(p) if p.is_symlink() else None)
+    return {p.name: kind(p) for p in pathlib.Path(folder).iterdir()}
+
+
+# strace delivers the signal (or the error) at the given call of the writer:
+# while the report is written, when it is flushed, when the finished
+# temporary file gets its name, and the directory flush after the rename.
+SIGNAL_ROWS = [("write", "signal=INT", -signal.SIGINT, False), ("fsync", "signal=TERM", -signal.SIGTERM, False),
+               ("linkat", "signal=HUP", -signal.SIGHUP, False), ("fsync", "signal=KILL", -signal.SIGKILL, False),
+               ("fsync", "error=EIO", "Input/output error", False), ("fsync", "error=EINVAL", 0, True),
+               ("fsync", "error=EIO:when=2", 0, True)]
+NAMED_TEMPORARY_ROWS = [row for row in SIGNAL_ROWS if row[0] != "linkat" and row[2] != -signal.SIGKILL]
+
+
+def signal_rows(replay, failures, rows):
+    if shutil.which("strace") is None:
+        print("skipped: no strace")
+        return SKIP
+    with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
+        (pathlib.Path(work) / "machine.json").write_text(json.dumps(big_snapshot(20000)))
+        report = reference_report(replay, work)
+        traced = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")  # LeakSanitizer cannot work under a tracer
+        for call, injected, expect, replaced in rows:
+            (pathlib.Path(work) / "Kestro.ini").write_bytes(PREVIOUS)
+            writer_run(["strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + call, "-e",
+                        "inject=%s:%s" % (call, injected), replay, "machine.json", "/PNP"], work, failures, expect,
+                       env=traced)
+            kept = (pathlib.Path(work) / "Kestro.ini").read_bytes()
+            failures.check(kept == (report if replaced else PREVIOUS), "%s %s: wrong report kept" % (call, injected))
+            failures.check(files_in(work) == ["Kestro.ini", "machine.json"], "%s %s: files now %s" %
+                           (call, injected, files_in(work)))
+
+
+def inside_named_temporary_signals(replay, kestro, failures):
+    """Without /proc the writer cannot name an unnamed file and uses a named one."""
+    if os.environ.get("KESTRO_SANITIZED") == "1":
+        print("skipped: the sanitizers' runtime needs /proc")
+        return SKIP
+    if not mounted(["-t", "tmpfs", "tmpfs", "/proc"]):
+        return SKIP
+    return signal_rows(replay, failures, NAMED_TEMPORARY_ROWS)
+
+
+def unassigned_major(kind):
+    """A device number no driver has here (the local/experimental range), so
+    that even a wrong writer could do nothing with the node."""
+    section = (pathlib.Path("/proc/devices").read_text().split("Block devices:")[kind == "b"]).split()
+    return next(major for major in range(240, 255) if str(major) not in section)
+
+
+def may_make_devices(folder):
+    try:
+        os.mknod(folder / "probe", 0o600 | stat.S_IFCHR, os.makedev(1, 3))
+        (folder / "probe").unlink()
+        return True
+    except PermissionError:
+        print("skipped: no device nodes may be made here (a user namespace)")
+        return False
+
+
+def inside_planted_devices(replay, kestro, failures):
+    with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
+        if not mounted(["-t", "tmpfs", "tmpfs", work]):
+            return SKIP
+        try:
+            if not may_make_devices(pathlib.Path(work)):
+                return SKIP
+            planted_device_rows(replay, pathlib.Path(work), failures)
+        finally:
+            subprocess.run(["umount", work])
+
+
+def planted_device_rows(replay, work, failures):
+    (work / "machine.json").write_text(json.dumps(base_snapshot()))
+    report = reference_report(replay, work)
+    block = lambda at: os.mknod(at, 0o600 | stat.S_IFBLK, os.makedev(unassigned_major("b"), 0))
+    char = lambda at: os.mknod(at, 0o600 | stat.S_IFCHR, os.makedev(unassigned_major("c"), 0))
+    socket_at = lambda at: socket.socket(socket.AF_UNIX).bind(str(at))
+    rows = [  # (planted at "Kestro.ini", arguments, expected)
+        (lambda at: (block(work / "disk"), at.symlink_to("disk")), [], 0),
+        (block, [], 0), (char, [], 0),
+        (block, ["/File:Kestro.ini"], "refusing to write the report onto a block device"),
+        (lambda at: (block(work / "disk"), at.symlink_to("disk")), ["/File:Kestro.ini"], 0),
+        (char, ["/File:Kestro.ini"], "No such device or address"),
+        (socket_at, ["/File:Kestro.ini"], "No such device or address"),
+    ]
+    for number, (plant, arguments, expect) in enumerate(rows):
+        for entry in files_in(work):
+            if entry != "machine.json":
+                (work / entry).unlink()
+        plant(work / "Kestro.ini")
+        before = kinds_in(work)
+        writer_run([replay, "machine.json", "/PNP"] + arguments, work, failures, expect)
+        after = kinds_in(work)
+        if expect == 0:
+            failures.check(after["Kestro.ini"][0] == stat.S_IFREG and (work / "Kestro.ini").read_bytes() == report,
+                           "row %d: no report" % number)
+            before["Kestro.ini"] = after["Kestro.ini"] = None
+        failures.check(after == before, "row %d: %s became %s" % (number, before, after))
+
+
+def inside_own_descriptors(replay, kestro, failures):
+    """A private /dev, so that a writer replacing /dev/stdout replaces only its copy."""
+    if not mounted(["-t", "tmpfs", "tmpfs", "/dev"]) or not may_make_devices(pathlib.Path("/dev")):
+        return SKIP
+    for name, target in [("stdout", "/proc/self/fd/1"), ("stderr", "/proc/self/fd/2"), ("fd", "/proc/self/fd")]:
+        os.symlink(target, "/dev/" + name)
+    os.mknod("/dev/null", 0o666 | stat.S_IFCHR, os.makedev(1, 3))
+    dev = kinds_in("/dev")
+    with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
+        work = pathlib.Path(work)
+        (work / "machine.json").write_text(json.dumps(base_snapshot()))
+        report = reference_report(replay, work)
+        rows = [  # (arguments, how standard output is opened, what it then holds)
+            (["/File:/dev/stdout"], "wb", report), (["/File:/dev/stdout"], "ab", PREVIOUS + report),
+            ([], "wb", report),  # under the default name, a link to /dev/stdout
+        ]
+        (work / "Kestro.ini").symlink_to("/dev/stdout")
+        for arguments, mode, expected in rows:
+            (work / "out.txt").write_bytes(PREVIOUS)
+            with open(work / "out.txt", mode) as out:
+                writer_run([replay, "machine.json", "/PNP"] + arguments, work, failures, 0, stdout=out)
+            failures.check((work / "out.txt").read_bytes() == expected, "%s %s: wrong output" % (arguments, mode))
+        piped = writer_run([replay, "machine.json", "/PNP", "/File:/dev/stdout"], work, failures, 0, subprocess.PIPE)
+        failures.check(piped.stdout == report, "the pipe got %d bytes" % len(piped.stdout))
+        failures.check(files_in(work) == ["Kestro.ini", "machine.json", "out.txt"], "files now %s" % files_in(work))
+        failures.check((work / "Kestro.ini").is_symlink(), "the link to /dev/stdout was replaced")
+    failures.check(kinds_in("/dev") == dev, "/dev changed: %s" % kinds_in("/dev"))
+
+
 def case_large_inputs(replay, kestro, failures):
     """Far larger than any machine: a 10 MB table and 100,000 devices. The run
     must finish (in time proportional to its input) with memory of the same
@@ -224,6 +421,7 @@ CASES = {
     "null-values": case_null_values,
     "missing-properties": case_missing_properties,
     "wrong-value-kinds": case_wrong_value_kinds,
+    "snapshot-reading": case_snapshot_reading,
     "dev-full": case_dev_full,
     "symbolic-link-at-target": case_symbolic_link_at_target,
     "large-inputs": case_large_inputs,
@@ -231,6 +429,13 @@ CASES = {
     "full-file-system": lambda *a: in_private_mounts("inside-full-file-system"),
     "inside-read-only-mount": inside_read_only_mount,
     "inside-full-file-system": inside_full_file_system,
+    "writer-signals": lambda replay, kestro, failures: signal_rows(replay, failures, SIGNAL_ROWS),
+    "writer-signals-named-temporary": lambda *a: in_private_mounts("inside-named-temporary-signals"),
+    "planted-devices": lambda *a: in_private_mounts("inside-planted-devices"),
+    "own-descriptors": lambda *a: in_private_mounts("inside-own-descriptors"),
+    "inside-named-temporary-signals": inside_named_temporary_signals,
+    "inside-planted-devices": inside_planted_devices,
+    "inside-own-descriptors": inside_own_descriptors,
 }
 
 

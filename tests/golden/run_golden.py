@@ -1,7 +1,13 @@
 #!/usr/bin/env python3
-"""Runs one whole-run case of cases.txt with kestro-replay and checks its
-outcome byte for byte. Usage: run_golden.py KESTRO_REPLAY CASE_NAME
-With KESTRO_UPDATE_GOLDEN=1 a succeeding case rewrites its golden file."""
+"""The one runner of the golden whole runs: runs one case of cases.txt and
+checks its outcome byte for byte against expected/<case>.ini.
+
+Usage: run_golden.py KESTRO_REPLAY KESTRO SYSFS_TREES CASE_NAME
+A case whose snapshot is "sysfs:<machine>" runs kestro itself with the
+fixture tree of that machine mounted over /sys, in private mount and UTS
+namespaces (host name "kestro-test"); it needs root and is skipped (77)
+without. With KESTRO_UPDATE_GOLDEN=1 a succeeding case rewrites its golden
+file."""
 import os
 import pathlib
 import shlex
@@ -11,6 +17,7 @@ import tempfile
 
 HERE = pathlib.Path(__file__).resolve().parent
 PREVIOUS_REPORT = b"[BIOS Strings]\r\nprevious report, must survive a failed run\r\n\r\n"
+SKIP = 77
 
 
 def load_cases():
@@ -27,8 +34,49 @@ def files_below(folder):
     return sorted(str(p.relative_to(folder)) for p in folder.rglob("*") if p.is_file())
 
 
-def run_case(replay, name):
+def command_of(snapshot, arguments, programs):
+    replay, kestro, trees = programs
+    if not snapshot.startswith("sysfs:"):
+        return [replay, str(HERE / "snapshots" / (snapshot + ".json"))] + arguments
+    if os.geteuid() != 0:
+        return None
+    mount = 'hostname kestro-test && mount --bind "$1" /sys && shift && exec "$@"'
+    return ["unshare", "--mount", "--uts", "--propagation", "private", "--", "/bin/sh", "-c", mount, "sh",
+            os.path.join(trees, snapshot[len("sysfs:"):]), kestro] + arguments
+
+
+def check_outcome(name, work, target, run, status, outcome, before):
+    stderr = run.stderr.decode("utf-8", "replace")
+    problems = []
+    if run.returncode != status:
+        problems.append("exit status %d, expected %d (stderr: %s)" % (run.returncode, status, stderr.strip()))
+    if files_below(work) != before:
+        problems.append("files now %s, before %s" % (files_below(work), before))
+    if status == 0:
+        golden = HERE / "expected" / (name + ".ini")
+        written = target.read_bytes()
+        if os.environ.get("KESTRO_UPDATE_GOLDEN") == "1":
+            golden.write_bytes(written)
+        elif not golden.exists() or written != golden.read_bytes():
+            problems.append("%s differs from %s" % (outcome, golden))
+        if stderr:
+            problems.append("unexpected stderr: " + stderr)
+    else:
+        if target.read_bytes() != PREVIOUS_REPORT:
+            problems.append("the previous report was changed")
+        if outcome not in stderr:
+            problems.append("stderr lacks %r: %r" % (outcome, stderr))
+        if len(stderr.strip().splitlines()) != 1:
+            problems.append("stderr is not one line: %r" % stderr)
+    return problems
+
+
+def run_case(programs, name):
     snapshot, arguments, status, outcome = load_cases()[name]
+    command = command_of(snapshot, arguments, programs)
+    if command is None:
+        print(name + ": skipped: mounting a fixture tree over /sys needs root")
+        return SKIP
     with tempfile.TemporaryDirectory(prefix="kestro-golden-") as work:
         work = pathlib.Path(work)
         (work / "sub").mkdir()
@@ -36,34 +84,12 @@ def run_case(replay, name):
         target.parent.mkdir(parents=True, exist_ok=True)
         target.write_bytes(PREVIOUS_REPORT)
         before = files_below(work)
-        run = subprocess.run([replay, str(HERE / "snapshots" / (snapshot + ".json"))] + arguments,
-                             cwd=work, capture_output=True, timeout=60)
-        stderr = run.stderr.decode("utf-8", "replace")
-        problems = []
-        if run.returncode != status:
-            problems.append("exit status %d, expected %d (stderr: %s)" % (run.returncode, status, stderr.strip()))
-        if files_below(work) != before:
-            problems.append("files now %s, before %s" % (files_below(work), before))
-        if status == 0:
-            golden = HERE / "expected" / (name + ".ini")
-            written = target.read_bytes()
-            if os.environ.get("KESTRO_UPDATE_GOLDEN") == "1":
-                golden.write_bytes(written)
-            elif not golden.exists() or written != golden.read_bytes():
-                problems.append("%s differs from %s" % (outcome, golden))
-            if stderr:
-                problems.append("unexpected stderr: " + stderr)
-        else:
-            if target.read_bytes() != PREVIOUS_REPORT:
-                problems.append("the previous report was changed")
-            if outcome not in stderr:
-                problems.append("stderr lacks %r: %r" % (outcome, stderr))
-            if len(stderr.strip().splitlines()) != 1:
-                problems.append("stderr is not one line: %r" % stderr)
-        for problem in problems:
-            print(name + ": " + problem)
-        return not problems
+        run = subprocess.run(command, cwd=work, capture_output=True, timeout=60)
+        problems = check_outcome(name, work, target, run, status, outcome, before)
+    for problem in problems:
+        print(name + ": " + problem)
+    return 1 if problems else 0
 
 
 if __name__ == "__main__":
-    sys.exit(0 if run_case(sys.argv[1], sys.argv[2]) else 1)
+    sys.exit(run_case(sys.argv[1:4], sys.argv[4]))

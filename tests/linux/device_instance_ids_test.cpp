@@ -124,9 +124,8 @@ TEST(DeviceInstanceIds, ObjectPathDoublesBackslashesAndEscapesQuotes) {
 // The real object paths of testdata/pnp: each Win32_PnPEntity path is rebuilt
 // exactly from its host and its device instance ID.
 TEST(DeviceInstanceIds, ObjectPathsMatchRealOnes) {
-  const std::optional<std::string> shared = test::SharedTestData();
-  if (!shared) GTEST_SKIP() << "../shared/testdata is not here";
-  std::ifstream samples(*shared + "/pnp/partcomponent-samples.txt");
+  std::ifstream samples(testing::SharedTestData("pnp/partcomponent-samples.txt"));
+  if (!samples) GTEST_SKIP() << "../shared/testdata is not here";
   const std::regex objectPath(R"re(^\\\\([^\\]+)\\root\\cimv2:Win32_PnPEntity\.DeviceID="(.*)"$)re");
   int checked = 0;
   for (std::string line; std::getline(samples, line);) {

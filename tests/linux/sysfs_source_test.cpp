@@ -22,7 +22,7 @@
 namespace kestro {
 namespace {
 
-using test::SysfsTree;
+using testing::SysfsTree;
 
 constexpr char kHost[] = "kestro-test";
 constexpr char16_t kPathPrefix[] = u"\\\\KESTRO-TEST\\root\\cimv2:Win32_PnPEntity.DeviceID=\"";
@@ -194,6 +194,17 @@ TEST(SysfsSource, RootHubsAsWindowsShowsThem) {
                                                });
 }
 
+// One function per case; 05.0 and 06.0 have a pair in neither source.
+TEST(SysfsSource, PciIdsFromTheUeventFileOrTheIdAttributes) {
+  ExpectIds(DeviceIds("pci-ids-from-attributes"),
+            {
+                R"(PCI\VEN_8086&DEV_0001&SUBSYS_200117AA&REV_01\3&{root}&0&08)",  // uevent without PCI_ID
+                R"(PCI\VEN_8086&DEV_0002&SUBSYS_200217AA&REV_02\3&{root}&0&10)",  // without PCI_SUBSYS_ID
+                R"(PCI\VEN_8086&DEV_0003&SUBSYS_200317AA&REV_03\3&{root}&0&18)",  // without both
+                R"(PCI\VEN_8086&DEV_0004&SUBSYS_200417AA&REV_04\3&{root}&0&20)",  // no id attributes
+            });
+}
+
 TEST(SysfsSource, ObjectPathsEscapeTheSerial) {
   SysfsSource source(SysfsTree("edge-cases"), kHost);
   const std::vector<PropertyValue> paths = Values(source, kCimv2Namespace, u"Win32_SystemDevices", u"PartComponent");
@@ -235,7 +246,7 @@ TEST(SysfsSource, RawTableIsTheDmiFile) {
   SysfsSource source(SysfsTree("thinkpad-t480s"), kHost);
   const std::vector<PropertyValue> tables = Values(source, kWmiNamespace, u"MSSmBios_RawSMBiosTables", u"SMBiosData");
   ASSERT_EQ(tables.size(), 1u);
-  const std::string expected = test::ReadFile(test::FixturePath("smbios/lenovo-thinkpad-t480s.bin"));
+  const std::string expected = testing::ReadFile(testing::FixturePath("smbios/lenovo-thinkpad-t480s.bin"));
   EXPECT_EQ(std::get<Bytes>(tables[0]), Bytes(expected.begin(), expected.end()));
 }
 

@@ -12,19 +12,9 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace kestro::test {
+namespace kestro::testing {
 
 std::string SysfsTree(const std::string& machine) { return std::string(KESTRO_SYSFS_TREES) + "/" + machine; }
-
-std::string FixturePath(const std::string& relativePath) {
-  return std::string(KESTRO_SOURCE_DIR) + "/tests/fixtures/" + relativePath;
-}
-
-std::optional<std::string> SharedTestData() {
-  const std::string path = std::string(KESTRO_SOURCE_DIR) + "/../shared/testdata";
-  if (!std::filesystem::is_directory(path)) return std::nullopt;
-  return path;
-}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -107,4 +97,4 @@ ProcessResult RunKestroOverSys(const std::string& tree, const std::vector<std::s
   return RunOverSys(tree, argv, workDir, user);
 }
 
-}  // namespace kestro::test
+}  // namespace kestro::testing

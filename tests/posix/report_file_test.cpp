@@ -1,5 +1,6 @@
 #include "platform/report_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -32,7 +33,9 @@ class ReportFile : public ::testing::Test {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  static void Write(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+  static void Write(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+  }
   // Names in the directory, to see that no temporary file was left.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
@@ -120,10 +123,63 @@ TEST_F(ReportFile, ADanglingLinkIsReplaced) {
   EXPECT_EQ(Read(Path("r.ini")), "report");
 }
 
-TEST_F(ReportFile, ALinkToADeviceIsWrittenThrough) {
-  fs::create_symlink("/dev/null", Path("out"));
-  ReplaceFileContents(FromUtf8(Path("out")), "report");
-  EXPECT_TRUE(fs::is_symlink(Path("out")));
+// Planted at the target, each is replaced by the report, never written through.
+TEST_F(ReportFile, AFifoOrALinkAtTheTargetIsReplacedNotWrittenThrough) {
+  ::mkfifo(Path("fifo").c_str(), 0600);
+  const std::pair<std::string, ReportTarget> linksTo[] = {{"", ReportTarget::DefaultName},
+                                                          {"/dev/full", ReportTarget::NamedByUser},
+                                                          {Path("fifo"), ReportTarget::NamedByUser}};
+  ::alarm(10);  // a FIFO opened for writing would wait for ever
+  for (const auto& [linkTo, target] : linksTo) {
+    fs::remove(Path("Kestro.ini"));
+    linkTo.empty() ? void(::mkfifo(Path("Kestro.ini").c_str(), 0600)) : fs::create_symlink(linkTo, Path("Kestro.ini"));
+    ReplaceFileContents(FromUtf8(Path("Kestro.ini")), "report", target);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Path("Kestro.ini"))));
+    EXPECT_EQ(Read(Path("Kestro.ini")), "report");
+  }
+  ::alarm(0);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Kestro.ini", "fifo"}));
+}
+
+// Each row names a descriptor of the process's own, open for appending: the
+// report goes into it, and nothing is created or replaced.
+TEST_F(ReportFile, ALinkToAnOwnDescriptorWritesWhereTheDescriptorPoints) {
+  for (int row = 0; row < 4; ++row) {
+    Write(Path("out.txt"), "old");
+    const int fd = ::open(Path("out.txt").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const std::string number = std::to_string(fd);
+    fs::remove(Path("link")), fs::remove(Path("link-to-link"));
+    fs::create_symlink("/proc/" + std::to_string(::getpid()) + "/fd/" + number, Path("link"));
+    fs::create_symlink("link", Path("link-to-link"));
+    const std::string names[] = {"/proc/self/fd/" + number, "/dev/fd/" + number, Path("link"), Path("link-to-link")};
+    SCOPED_TRACE(names[row]);
+    ReplaceFileContents(FromUtf8(names[row]), "report");
+    ::close(fd);
+    EXPECT_EQ(Read(Path("out.txt")), "oldreport");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"link", "link-to-link", "out.txt"}));
+  }
+}
+
+TEST_F(ReportFile, EveryNameTheFileSystemTakesWorks) {
+  for (const std::size_t length : {248u, 250u, 255u}) {
+    const std::string name(length, 'n');
+    for (const char* before : {"", "old"}) {
+      fs::remove_all(dir_), fs::create_directory(dir_);
+      if (*before) Write(Path(name), before);
+      ReplaceFileContents(FromUtf8(Path(name)), "report");
+      EXPECT_EQ(Read(Path(name)), "report");
+      EXPECT_EQ(Names(), std::vector<std::string>{name});
+    }
+  }
+}
+
+TEST_F(ReportFile, AReplacedFileKeepsOnlyItsPermissionBits) {
+  Write(Path("r.ini"), "old");
+  ::chmod(Path("r.ini").c_str(), 07755);
+  ReplaceFileContents(FromUtf8(Path("r.ini")), "new");
+  struct stat st {};
+  ::stat(Path("r.ini").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0755u);
 }
 
 TEST_F(ReportFile, AFifoIsWrittenDirectly) {

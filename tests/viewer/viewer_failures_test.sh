@@ -39,6 +39,24 @@ while [ -e "/tmp/.X11-unix/X$unused" ]; do unused=$((unused - 1)); done
 expect_failure unreachable-x-server "^kestro-replay: run-time error 1002: .*X display ':$unused' .*cannot be opened" \
   "${no_display[@]}" DISPLAY=":$unused" "$replay" "$snapshot" /SHOWDIALOG
 
+# WAYLAND_DISPLAY naming a compositor that does not answer, with Qt's Wayland
+# plugin installed or not, and no X server to fall back to.
+mkdir -m 700 "$work/runtime"
+wayland=("${no_display[@]}" XDG_RUNTIME_DIR="$work/runtime")
+expect_failure dead-wayland "^kestro-replay: run-time error 1002: .*no Wayland compositor answers at '$work/runtime/wayland-dead' \\(WAYLAND_DISPLAY\\), and DISPLAY is not set$" \
+  "${wayland[@]}" WAYLAND_DISPLAY=wayland-dead "$replay" "$snapshot" /SHOWDIALOG
+expect_failure dead-wayland-dead-x "^kestro-replay: run-time error 1002: .*no Wayland compositor answers .*, and the X display ':$unused' .*cannot be opened" \
+  "${wayland[@]}" WAYLAND_DISPLAY=wayland-dead DISPLAY=":$unused" "$replay" "$snapshot" /SHOWDIALOG
+# A socket that accepts but speaks no Wayland, only without the plugin (with
+# it, Qt would wait on the socket for ever).
+if ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland*.so >/dev/null 2>&1; then
+  python3 -c 'import socket, sys, time; s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(); time.sleep(30)' "$work/runtime/mute" &
+  for _ in $(seq 50); do [ -S "$work/runtime/mute" ] && break; sleep 0.1; done
+  expect_failure wayland-without-plugin '^kestro-replay: run-time error 1002: .*the Qt Wayland platform plugin is not installed' \
+    "${wayland[@]}" WAYLAND_DISPLAY=mute "$replay" "$snapshot" /SHOWDIALOG
+  kill $!
+fi
+
 # The executable alone, without the module beside it.
 mkdir "$work/alone"
 cp "$replay" "$work/alone/kestro-replay"

@@ -1,4 +1,4 @@
-#include "platform/viewer_loader.h"
+#include "platform/posix/viewer_loader.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "app/run.h"
-#include "platform/viewer_loader.h"
-#include "wmi/snapshot_source.h"
+#include "platform/posix/viewer_loader.h"
+#include "platform/snapshot_file.h"
 
 namespace kestro::viewer_test {
 
@@ -21,7 +21,7 @@ inline std::unique_ptr<ReportViewer> OpenViewer() { return OpenReportViewerModul
 // The report of the test snapshot with every section: 70 lines, some of
 // them wider than the window.
 inline std::u16string SnapshotReport() {
-  SnapshotSource source = SnapshotSource::Load(KESTRO_TEST_SOURCE_DIR "/viewer_snapshot.json");
+  SnapshotSource source = LoadSnapshot(KESTRO_TEST_SOURCE_DIR "/viewer_snapshot.json");
   return BuildReport(Switches{.pnp = true, .type1 = true, .showDialog = true}, source);
 }
 

@@ -134,6 +134,24 @@ TEST_F(ReportFile, AReadOnlyFileIsLeftAsItWas) {
   EXPECT_EQ(Contents(path), "before\r\n");
 }
 
+TEST_F(ReportFile, NamesUpTo255CharactersWork) {
+  for (const std::size_t length : {245u, 255u}) {
+    const std::u16string path = PathOf(std::wstring(length - 4, L'n') + L".ini");
+    ReplaceFileContents(path, "before\r\n");
+    ReplaceFileContents(path, "after\r\n");
+    EXPECT_EQ(Contents(path), "after\r\n") << length;
+    EXPECT_EQ(Names().size(), 1u) << length;  // no temporary file beside it
+    fs::remove(ToWide(path));
+  }
+}
+
+TEST_F(ReportFile, AStreamNameIsRefusedBeforeAnythingIsMade) {
+  ReplaceFileContents(PathOf(L"Kestro.ini"), "before\r\n");
+  EXPECT_EQ(FailureNumber(PathOf(L"Kestro.ini:stream"), "after\r\n"), ERROR_INVALID_NAME);
+  EXPECT_EQ(Contents(PathOf(L"Kestro.ini")), "before\r\n");
+  EXPECT_EQ(Names(), std::vector<std::wstring>{L"Kestro.ini"});
+}
+
 TEST_F(ReportFile, ADeviceIsWrittenDirectly) {
   ReplaceFileContents(u"NUL", "into the null device\r\n");
   EXPECT_EQ(Names(), std::vector<std::wstring>{});

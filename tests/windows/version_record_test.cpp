@@ -1,5 +1,6 @@
 // Kestro.exe's version record, read with the functions that Windows' file
-// properties use (GetFileVersionInfo, VerQueryValue).
+// properties use (GetFileVersionInfo, VerQueryValue), and its manifest, read
+// as the loader finds it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -84,6 +85,21 @@ TEST_F(VersionRecord, TranslationIsUsEnglishUnicode) {
   ASSERT_GE(length, 4u);
   EXPECT_EQ(translation[0], 0x0409);
   EXPECT_EQ(translation[1], 1200);
+}
+
+TEST(Manifest, DeclaresLongPathAwareness) {
+  const std::wstring path = KestroExePath();
+  if (path.empty()) GTEST_SKIP() << "KESTRO_EXE names no Kestro.exe";
+  const HMODULE exe =
+      ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(exe, nullptr);
+  const HRSRC found = ::FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(found, nullptr);
+  const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(exe, found))),
+                             ::SizeofResource(exe, found));
+  ::FreeLibrary(exe);
+  EXPECT_NE(manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"),
+            std::string::npos);
 }
 
 }  // namespace

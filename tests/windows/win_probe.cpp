@@ -19,7 +19,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/program.h"
+#include "platform/console.h"
 #include "core/text.h"
 #include "platform/windows/wide_text.h"
 

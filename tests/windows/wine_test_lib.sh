@@ -74,3 +74,27 @@ twips_to_pixels() {
 text1_pixels() {
   awk -v p="$1" -v d="$2" -v m="$3" 'BEGIN { t = p * 1440 / d - m; if (t < 0) t = 0; v = t * d / 1440; printf "%d\n", int(v + 0.5) }'
 }
+
+# Sets work to a new folder that is removed when the test ends.
+make_work_folder() {
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+}
+
+# The snapshot most runs use, as Windows names it.
+desktop_fixture() {
+  windows_path "$KESTRO_SOURCE_DIR/tests/windows/fixtures/tindrell-desktop-1252.json"
+}
+
+# A new folder $1 that holds only a previous file $2.
+plant_previous() {
+  mkdir -p "$1"
+  printf 'previous\r\n' >"$1/$2"
+}
+
+# Fails (naming case $3) unless folder $1 still holds only the previous
+# file $2, as it was.
+expect_only_previous() {
+  [ "$(cat "$1/$2")" = $'previous\r' ] || fail "$3: the previous file changed"
+  [ "$(ls -A "$1")" = "$2" ] || fail "$3: left $(ls -A "$1" | tr '\n' ' ')"
+}

@@ -12,11 +12,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) arguments.push_back(kestro::FromUtf8(argv[i]));
 
   const kestro::Program program("kestro");
-  const std::string usage =
-      "Usage: kestro [switches]\n"
-      "Writes this machine's hardware and firmware identity to Kestro.ini.\n" +
-      std::string(kestro::kSwitchHelp);
-  if (auto status = program.AnswerInformationalArgument(arguments, usage)) return *status;
+  if (auto status = program.AnswerInformationalArgument(arguments, kestro::KestroUsage(kestro::kPosixPrograms))) {
+    return *status;
+  }
   return program.Run(kestro::CommandLine::FromArguments(arguments),
                      [] { return std::make_unique<kestro::SysfsSource>("/sys", kestro::LocalHostName()); });
 }

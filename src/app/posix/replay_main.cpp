@@ -6,24 +6,21 @@
 #include "app/program.h"
 #include "app/usage.h"
 #include "core/text.h"
-#include "wmi/snapshot_source.h"
+#include "platform/snapshot_file.h"
 
 int main(int argc, char** argv) {
   std::vector<std::u16string> arguments;
   for (int i = 2; i < argc; ++i) arguments.push_back(kestro::FromUtf8(argv[i]));
 
   const kestro::Program program("kestro-replay");
-  const std::string usage =
-      "Usage: kestro-replay SNAPSHOT.json [switches]\n"
-      "Writes the report that kestro would write on the machine the snapshot describes.\n" +
-      std::string(kestro::kSwitchHelp);
+  const std::string usage = kestro::ReplayUsage(kestro::kPosixPrograms);
   std::vector<std::u16string> all(arguments);
   if (argc >= 2) all.insert(all.begin(), kestro::FromUtf8(argv[1]));
   if (auto status = program.AnswerInformationalArgument(all, usage)) return *status;
-  if (argc < 2) return program.ReportUsageError("no snapshot given; usage: kestro-replay SNAPSHOT.json [switches]");
+  if (argc < 2) return program.ReportUsageError(kestro::NoSnapshotText(kestro::kPosixPrograms));
 
   const std::string snapshotPath = argv[1];
   return program.Run(kestro::CommandLine::FromArguments(arguments), [&snapshotPath] {
-    return std::make_unique<kestro::SnapshotSource>(kestro::SnapshotSource::Load(snapshotPath));
+    return std::make_unique<kestro::SnapshotSource>(kestro::LoadSnapshot(snapshotPath));
   });
 }

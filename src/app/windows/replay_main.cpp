@@ -50,7 +50,7 @@ std::string ReadWholeFile(const std::u16string& path) {
     if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
       kestro::ThrowLastError("cannot read snapshot " + shown);
     }
-    content.append(buffer, got);
+    kestro::SnapshotSource::AppendWithinLimit(content, {buffer, got}, shown);
   } while (got > 0);
   return content;
 }

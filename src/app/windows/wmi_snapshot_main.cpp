@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/program.h"
+#include "platform/console.h"
 #include "app/windows/argument_text.h"
 #include "core/error.h"
 #include "core/text.h"

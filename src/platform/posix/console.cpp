@@ -1,11 +1,17 @@
+#include "platform/console.h"
+
 #include <cstdio>
 
-#include "app/program.h"
-
 namespace kestro {
+namespace {
 
-void ShowFailure(const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); }
+// The whole of `text`, also past a NUL, which %s would stop at.
+void WriteAll(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
-void PrintInformation(const std::string& text) { std::fputs(text.c_str(), stdout); }
+}  // namespace
+
+void ShowFailure(const std::string& message) { WriteAll(stderr, message + "\n"); }
+
+void PrintInformation(const std::string& text) { WriteAll(stdout, text); }
 
 }  // namespace kestro

@@ -1,7 +1,7 @@
 // The viewer lives in a module of its own, loaded only for "/SHOWDIALOG":
 // linking the window toolkit into the executables would load dozens of
 // libraries on every run, and most runs only write a file.
-#include "platform/viewer_loader.h"
+#include "platform/posix/viewer_loader.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "platform/report_viewer.h"
 #include "ui/viewer_module.h"
 
 namespace kestro {

@@ -7,16 +7,22 @@
 
 #include "core/error.h"
 #include "core/text.h"
+#include "platform/windows/report_target.h"
 #include "platform/windows/system_error.h"
 #include "platform/windows/wide_text.h"
 
 namespace kestro {
 namespace {
 
-[[noreturn]] void Fail(DWORD number, const std::string& what, const std::wstring& path) {
+// Fails with `number`, `what` was done to `path` and `reason` (by default
+// the system's text for `number`).
+[[noreturn]] void Fail(DWORD number, const std::string& what, const std::wstring& path, const std::string& reason) {
   const std::string shown = path.empty() ? std::string("(empty path)") : "'" + ToUtf8(FromWide(path)) + "'";
-  const std::string message = SystemMessage(number);
-  throw RuntimeError(static_cast<std::int64_t>(number), what + " " + shown + (message.empty() ? "" : ": " + message));
+  throw RuntimeError(static_cast<std::int64_t>(number), what + " " + shown + (reason.empty() ? "" : ": " + reason));
+}
+
+[[noreturn]] void Fail(DWORD number, const std::string& what, const std::wstring& path) {
+  Fail(number, what, path, SystemMessage(number));
 }
 
 [[noreturn]] void FailWithLastError(const std::string& what, const std::wstring& path) {
@@ -45,19 +51,24 @@ class FileHandle {
   HANDLE handle_;
 };
 
-// Deletes the temporary file unless the move took it.
+// The temporary file the report is written to: closed and then deleted,
+// unless the move took it. (Deleting first would fail: the file is open
+// without sharing, and a full disk would keep it.)
 class TemporaryFile {
  public:
-  explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+  TemporaryFile(FileHandle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
   ~TemporaryFile() {
+    if (file_.valid()) file_.Close();
     if (!path_.empty()) ::DeleteFileW(path_.c_str());
   }
+  FileHandle& file() { return file_; }
   const std::wstring& path() const { return path_; }
   void Release() { path_.clear(); }
 
  private:
+  FileHandle file_;
   std::wstring path_;
 };
 
@@ -79,27 +90,27 @@ std::wstring FolderOf(const std::wstring& path) {
   return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
 }
 
-std::wstring NameOf(const std::wstring& path) { return path.substr(FolderOf(path).size()); }
-
-// A new, empty file beside `path`, named after it, that no one else has.
-FileHandle CreateTemporaryBeside(const std::wstring& path, std::wstring& temporaryPath) {
+// A new, empty file beside `path` that no one else has. Its name is short and
+// does not grow with the target's, so that every name the file system takes
+// (up to 255 characters) and every path up to the longest one allowed can
+// have its temporary file beside it.
+TemporaryFile CreateTemporaryBeside(const std::wstring& path) {
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    wchar_t suffix[40];
-    std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lx-%x.tmp", ::GetCurrentProcessId(), counter++);
-    temporaryPath = FolderOf(path) + L"~" + NameOf(path) + suffix;
+    wchar_t name[40];
+    std::swprintf(name, sizeof name / sizeof name[0], L"~kestro-%lx-%x.tmp", ::GetCurrentProcessId(), counter++);
+    std::wstring temporaryPath = FolderOf(path) + name;
     FileHandle file(
         ::CreateFileW(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.valid() || ::GetLastError() != ERROR_FILE_EXISTS) return file;
+    if (file.valid()) return TemporaryFile(std::move(file), std::move(temporaryPath));
+    if (::GetLastError() != ERROR_FILE_EXISTS) break;
   }
-  return FileHandle(INVALID_HANDLE_VALUE);
+  FailWithLastError("cannot create the report file", path);
 }
 
 void ReplaceAtomically(const std::wstring& path, std::string_view bytes) {
-  std::wstring temporaryPath;
-  FileHandle file = CreateTemporaryBeside(path, temporaryPath);
-  if (!file.valid()) FailWithLastError("cannot create the report file", path);
-  TemporaryFile temporary(temporaryPath);
+  TemporaryFile temporary = CreateTemporaryBeside(path);
+  FileHandle& file = temporary.file();
   if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get()) || !file.Close()) {
     FailWithLastError("cannot write the report file", path);
   }
@@ -111,9 +122,15 @@ void ReplaceAtomically(const std::wstring& path, std::string_view bytes) {
 
 }  // namespace
 
-void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes) {
+void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes, ReportTarget /*target*/) {
   const std::wstring path = ToWide(widePath);
   if (path.empty()) Fail(ERROR_PATH_NOT_FOUND, "cannot create the report file", path);
+  // Decided before anything is opened: opening a disk for writing is already
+  // too much.
+  if (const TargetRefusal refusal = RefusalOfTarget(widePath); refusal != TargetRefusal::None) {
+    const DWORD number = refusal == TargetRefusal::Device ? ERROR_ACCESS_DENIED : ERROR_INVALID_NAME;
+    Fail(number, "cannot create the report file", path, RefusalText(refusal));
+  }
 
   // Opening the existing target for writing (without changing it) refuses a
   // read-only or locked file as truncating it would have, and tells a disk

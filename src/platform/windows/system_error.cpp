@@ -29,10 +29,23 @@ std::string SystemMessage(std::uint32_t number) {
   return ToUtf8(FromWide(text));
 }
 
-void ThrowLastError(const std::string& what) {
-  const DWORD number = ::GetLastError();
+namespace {
+
+RuntimeError WithSystemText(std::uint32_t number, const std::string& what) {
   const std::string message = SystemMessage(number);
-  throw RuntimeError(static_cast<std::int64_t>(number), message.empty() ? what : what + ": " + message);
+  return RuntimeError(static_cast<std::int64_t>(number), message.empty() ? what : what + ": " + message);
+}
+
+}  // namespace
+
+RuntimeError SystemFailure(std::uint32_t number, const std::string& what, ErrorCode whenNone) {
+  return number == ERROR_SUCCESS ? RuntimeError(whenNone, what) : WithSystemText(number, what);
+}
+
+void ThrowLastError(const std::string& what) { throw WithSystemText(::GetLastError(), what); }
+
+void ThrowLastError(const std::string& what, ErrorCode whenNone) {
+  throw SystemFailure(::GetLastError(), what, whenNone);
 }
 
 }  // namespace kestro

@@ -3,11 +3,14 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QString>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "core/error.h"
 #include "ui/qt/display_check.h"
@@ -19,7 +22,9 @@ namespace {
 
 class QtReportViewer final : public ReportViewer {
  public:
-  QtReportViewer() : application_(argumentCount_, arguments_) {}
+  // On `platform`, or on Qt's own choice when it is empty.
+  explicit QtReportViewer(const std::string& platform)
+      : platform_(platform), argumentCount_(platform_.empty() ? 1 : 3), application_(argumentCount_, arguments_) {}
 
   void ShowReportWindow(std::u16string_view reportText) override {
     if (!form_) form_ = std::make_unique<KestroUI>();
@@ -31,12 +36,14 @@ class QtReportViewer final : public ReportViewer {
   int RunUntilClosed() override { return QApplication::exec(); }
 
  private:
-  // Only the program's name goes to Qt (it names the window's class); the
-  // program's own switches are not Qt's to read. Qt keeps referring to
-  // these, so they live as long as the application.
+  // Only the program's name (it names the window's class) and the platform
+  // go to Qt; the program's own switches are not Qt's to read. Qt keeps
+  // referring to these, so they live as long as the application.
   std::string programName_ = program_invocation_short_name;
-  int argumentCount_ = 1;
-  char* arguments_[2] = {programName_.data(), nullptr};
+  std::string platformSwitch_ = "-platform";
+  std::string platform_;
+  int argumentCount_;
+  char* arguments_[4] = {programName_.data(), platformSwitch_.data(), platform_.data(), nullptr};
   QApplication application_;
   std::unique_ptr<KestroUI> form_;  // declared after the application, so gone before it
 };
@@ -60,30 +67,34 @@ const char* XcbErrorText(int error) {
   }
 }
 
-// Empty when the X server named by DISPLAY lets us in, else why not. Qt would
-// end the process instead of failing.
-std::string X11ServerProblem(const std::string& display) {
-  const std::unique_ptr<xcb_connection_t, XcbDisconnect> connection(xcb_connect(nullptr, nullptr));
-  const int error = xcb_connection_has_error(connection.get());
-  if (error == 0) return {};
-  return "the window cannot be shown: the X display '" + display +
-         "' (DISPLAY) cannot be opened: " + XcbErrorText(error);
-}
+// The display checks against this process's X server and Qt's plugins.
+class ProcessDisplayProbe final : public DisplayProbe {
+ public:
+  explicit ProcessDisplayProbe(std::string x11Display) : x11Display_(std::move(x11Display)) {}
 
-// Empty when there is somewhere to show the window, else why not.
-std::string DisplayProblem() {
-  const DisplayEnvironment environment = DisplayEnvironment::OfThisProcess();
-  switch (JudgeDisplay(environment)) {
-    case DisplayVerdict::Ready:
-      return {};
-    case DisplayVerdict::CheckX11Server:
-      return X11ServerProblem(environment.x11Display);
-    case DisplayVerdict::NoDisplay:
-      break;
+  bool WaylandCompositorAnswersAt(const std::string& socketPath) override { return UnixSocketAnswers(socketPath); }
+
+  // Where Qt looks for platform plugins: its plugin folders (QT_PLUGIN_PATH
+  // and its own, known before the application exists) and
+  // QT_QPA_PLATFORM_PLUGIN_PATH.
+  bool WaylandPluginInstalled() override {
+    std::vector<std::string> directories;
+    for (const QString& path : QCoreApplication::libraryPaths())
+      directories.push_back(path.toStdString() + "/platforms");
+    if (const char* platformPath = std::getenv("QT_QPA_PLATFORM_PLUGIN_PATH")) directories.emplace_back(platformPath);
+    return HasWaylandPlatformPlugin(directories);
   }
-  return "the window cannot be shown: there is no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY "
-         "is set)";
-}
+
+  std::string X11ServerProblem() override {
+    const std::unique_ptr<xcb_connection_t, XcbDisconnect> connection(xcb_connect(nullptr, nullptr));
+    const int error = xcb_connection_has_error(connection.get());
+    if (error == 0) return {};
+    return "the X display '" + x11Display_ + "' (DISPLAY) cannot be opened: " + XcbErrorText(error);
+  }
+
+ private:
+  std::string x11Display_;
+};
 
 }  // namespace
 }  // namespace kestro
@@ -92,12 +103,15 @@ extern "C" __attribute__((visibility("default"))) void KestroOpenReportViewerV1(
     kestro::ViewerModuleResult& result) noexcept {
   static_assert(std::is_same_v<decltype(&KestroOpenReportViewerV1), kestro::ViewerModuleEntry>);
   try {
-    if (std::string problem = kestro::DisplayProblem(); !problem.empty()) {
+    const kestro::DisplayEnvironment environment = kestro::DisplayEnvironment::OfThisProcess();
+    kestro::ProcessDisplayProbe probe(environment.x11Display);
+    kestro::DisplayChoice choice = kestro::ChooseDisplay(environment, probe);
+    if (!choice.problem.empty()) {
       result.errorNumber = static_cast<std::int64_t>(kestro::ErrorCode::NoViewer);
-      result.errorText = std::move(problem);
+      result.errorText = std::move(choice.problem);
       return;
     }
-    result.viewer = std::make_unique<kestro::QtReportViewer>();
+    result.viewer = std::make_unique<kestro::QtReportViewer>(choice.qtPlatform);
   } catch (const std::exception& error) {
     result.errorNumber = static_cast<std::int64_t>(kestro::ErrorCode::ViewerFailed);
     result.errorText = std::string("the window cannot be shown: ") + error.what();

@@ -43,7 +43,5 @@ if(KESTRO_BUILD_VIEWER AND Qt6Widgets_FOUND AND KESTRO_XCB_FOUND)
     PREFIX "" OUTPUT_NAME ${KESTRO_VIEWER_MODULE_NAME} SUFFIX ".so"
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-  add_dependencies(kestro kestro-viewer-qt)
-  add_dependencies(kestro-replay kestro-viewer-qt)
   install(TARGETS kestro-viewer-qt LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

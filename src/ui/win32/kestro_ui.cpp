@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "platform/windows/system_error.h"
 #include "platform/windows/wide_text.h"
+#include "platform/windows/window_audience.h"
 
 namespace kestro {
 namespace {
@@ -26,6 +27,10 @@ FormLayout ScreenLayout() {
   ::ReleaseDC(nullptr, screen);
   return layout;
 }
+
+// A failure of the window system; one that leaves no error code is the
+// viewer's own (1003), not "error 0: Success".
+[[noreturn]] void ThrowViewerFailure(const std::string& what) { ThrowLastError(what, ErrorCode::ViewerFailed); }
 
 int Rounded(float value) { return static_cast<int>(std::lround(value)); }
 
@@ -54,7 +59,7 @@ KestroUI::~KestroUI() {
 void KestroUI::ShowReportWindow(std::u16string_view reportText) {
   if (form_ == nullptr) Load();
   const std::wstring text = ToWide(reportText);
-  if (!::SetWindowTextW(text1_, text.c_str())) ThrowLastError("cannot put the report into the window");
+  if (!::SetWindowTextW(text1_, text.c_str())) ThrowViewerFailure("cannot put the report into the window");
   ::ShowWindow(form_, SW_SHOWDEFAULT);  // not modal: returns at once
   ::UpdateWindow(form_);
 }
@@ -64,7 +69,7 @@ int KestroUI::RunUntilClosed() {
   while (true) {
     const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) return 0;  // WM_QUIT: the window was closed
-    if (got == -1) ThrowLastError("the window's message loop failed");
+    if (got == -1) ThrowViewerFailure("the window's message loop failed");
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
@@ -86,14 +91,15 @@ void KestroUI::Load() {
   windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = kClassName;
   windowClass_ = ::RegisterClassExW(&windowClass);
-  if (windowClass_ == 0) ThrowLastError("cannot register the window class KestroUI");
+  if (windowClass_ == 0) ThrowViewerFailure("cannot register the window class KestroUI");
 
   RECT outer{0, 0, layout_.ToPixelsX(FormLayout::kClientWidth), layout_.ToPixelsY(FormLayout::kClientHeight)};
-  if (!::AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0)) ThrowLastError("cannot size the window KestroUI");
+  if (!::AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0)) ThrowViewerFailure("cannot size the window KestroUI");
+  ::SetLastError(ERROR_SUCCESS);  // a failure that sets none must not show an older one
   form_ = ::CreateWindowExW(0, kClassName, kCaption, kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
                             outer.bottom - outer.top, nullptr, nullptr, instance, this);
-  if (form_ == nullptr) ThrowLastError("cannot create the window KestroUI");
-  if (text1_ == nullptr) ThrowLastError("cannot create the text box of the window KestroUI");
+  if (form_ == nullptr) ThrowViewerFailure("cannot create the window KestroUI");
+  if (text1_ == nullptr) ThrowViewerFailure("cannot create the text box of the window KestroUI");
 }
 
 void KestroUI::CreateText1() {
@@ -153,6 +159,13 @@ LRESULT CALLBACK KestroUI::WindowProcedure(HWND window, UINT message, WPARAM wPa
   return form->Handle(window, message, wParam, lParam);
 }
 
-std::unique_ptr<ReportViewer> OpenReportViewer() { return std::make_unique<KestroUI>(); }
+std::unique_ptr<ReportViewer> OpenReportViewer() {
+  // A window nobody can see is never closed, and the run would never end.
+  if (const auto reason = WhyNobodySeesThisProcessWindows()) {
+    throw RuntimeError(ErrorCode::NoViewer,
+                       "the window cannot be shown: there is no desktop to show it on (" + *reason + ")");
+  }
+  return std::make_unique<KestroUI>();
+}
 
 }  // namespace kestro

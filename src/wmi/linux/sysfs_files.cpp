@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/posix/whole_file.h"
 #include "core/error.h"
 
 namespace kestro::sysfs {
@@ -41,31 +42,13 @@ bool DeviceWentAway(int number) { return number == ENOENT || number == ENODEV; }
 
 }  // namespace
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = other.Release();
-  }
-  return *this;
-}
-
-UniqueFd::~UniqueFd() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-int UniqueFd::Release() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd;
-}
-
 std::optional<Directory> Directory::Open(const std::string& path) {
   DIR* dir = ::opendir(path.c_str());
   if (dir == nullptr) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
     FailReading(errno, path);
   }
-  return Directory(std::unique_ptr<DIR, CloseDir>(dir), path);
+  return Directory(UniqueDir(dir), path);
 }
 
 int Directory::fd() const { return ::dirfd(dir_.get()); }
@@ -115,18 +98,11 @@ std::optional<std::string> ReadLinkAt(const Directory& dir, const std::string& n
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, const std::string& hint) {
-  const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.valid()) {
-    if (errno == ENOENT) return std::nullopt;
-    FailReading(errno, path, hint);
-  }
-  std::string content;
-  struct stat status {};
-  if (::fstat(file.get(), &status) == 0 && status.st_size > 0) {
-    content.reserve(static_cast<std::size_t>(status.st_size) + 1);
-  }
-  if (const int number = ReadRest(file.get(), content)) FailReading(number, path, hint);
-  return std::vector<std::uint8_t>(content.begin(), content.end());
+  const std::optional<std::string> content = kestro::ReadWholeFile(
+      path,
+      {.name = path, .hint = hint, .ifAbsent = IfAbsent::GiveNothing, .maxBytes = UINT64_MAX, .refuseTooLarge = {}});
+  if (!content) return std::nullopt;
+  return std::vector<std::uint8_t>(content->begin(), content->end());
 }
 
 }  // namespace kestro::sysfs

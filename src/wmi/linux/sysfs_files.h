@@ -1,36 +1,17 @@
 #pragma once
 
-#include <dirent.h>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/posix/unique_fd.h"
+
 // The few file operations the sysfs back end needs, each one or two system
 // calls. Attribute reads go through a directory descriptor (openat), so the
 // kernel resolves only the last components of each path.
 namespace kestro::sysfs {
-
-// Owns a file descriptor.
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept;
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd();
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int Release();
-
- private:
-  int fd_ = -1;
-};
 
 // An open directory whose entries can be listed and whose files can be read
 // relative to it.
@@ -48,12 +29,9 @@ class Directory {
   std::vector<std::string> EntryNames();
 
  private:
-  struct CloseDir {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-  };
-  Directory(std::unique_ptr<DIR, CloseDir> dir, std::string path) : dir_(std::move(dir)), path_(std::move(path)) {}
+  Directory(UniqueDir dir, std::string path) : dir_(std::move(dir)), path_(std::move(path)) {}
 
-  std::unique_ptr<DIR, CloseDir> dir_;
+  UniqueDir dir_;
   std::string path_;
 };
 

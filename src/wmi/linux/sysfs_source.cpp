@@ -10,18 +10,13 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "core/windows1252.h"
+#include "wmi/classes_read.h"
 #include "wmi/linux/device_instance_ids.h"
 #include "wmi/linux/sysfs_files.h"
 #include "wmi/record_list.h"
 
 namespace kestro {
 namespace {
-
-constexpr std::int64_t kInvalidClass = 0x80041010;  // WBEM_E_INVALID_CLASS
-constexpr std::int64_t kInvalidQuery = 0x80041017;  // WBEM_E_INVALID_QUERY
-
-constexpr std::u16string_view kSystemDevices = u"Win32_SystemDevices";
-constexpr std::u16string_view kPartComponent = u"PartComponent";
 
 // A dmi/id attribute: SMBIOS string bytes with the kernel's newline behind.
 std::optional<std::u16string> ReadDmiText(const std::string& path) {
@@ -41,9 +36,8 @@ class SystemDeviceRecord : public Record {
       : hostName_(hostName), deviceInstanceId_(deviceInstanceId) {}
 
   PropertyValue Get(std::u16string_view name) const override {
-    if (EqualIgnoringCase(name, kPartComponent)) return pnp::PnpEntityObjectPath(hostName_, deviceInstanceId_);
-    throw RuntimeError(ErrorCode::PropertyMissing, "Object doesn't support this property or method: " +
-                                                       ToUtf8(kSystemDevices) + " has no property " + ToUtf8(name));
+    if (EqualIgnoringCase(name, wmi::kPartComponent)) return pnp::PnpEntityObjectPath(hostName_, deviceInstanceId_);
+    ThrowPropertyMissing(ToUtf8(wmi::kSystemDevices.className), name);
   }
 
  private:
@@ -74,18 +68,21 @@ class SysfsConnection : public Connection {
 
   std::unique_ptr<RecordSet> ExecQuery(std::u16string_view wql) override {
     std::optional<std::u16string> className = QueriedClass(wql);
-    if (!className) throw RuntimeError(kInvalidQuery, "Invalid query: " + ToUtf8(wql));
-    className = AsciiLowerCase(*className);
-    if (nameSpace_ == u"root\\wmi" && className == u"mssmbios_rawsmbiostables") return RawSmbiosTables();
-    if (nameSpace_ == u"root\\cimv2" && className == u"win32_computersystem") return ComputerSystem();
-    if (nameSpace_ == u"root\\cimv2" && className == u"win32_baseboard") return BaseBoard();
-    if (nameSpace_ == u"root\\cimv2" && className == u"win32_systemdevices") {
+    if (!className) throw RuntimeError(wmi::kInvalidQuery, "Invalid query: " + ToUtf8(wql));
+    if (Is(wmi::kRawSmbiosTables, *className)) return RawSmbiosTables();
+    if (Is(wmi::kComputerSystem, *className)) return ComputerSystem();
+    if (Is(wmi::kBaseBoard, *className)) return BaseBoard();
+    if (Is(wmi::kSystemDevices, *className)) {
       return std::make_unique<SystemDeviceRecords>(source_.hostName(), source_.SystemDevices());
     }
-    throw RuntimeError(kInvalidClass, "Invalid class: " + ToUtf8(wql) + " in " + ToUtf8(nameSpace_));
+    throw RuntimeError(wmi::kInvalidClass, "Invalid class: " + ToUtf8(wql) + " in " + ToUtf8(nameSpace_));
   }
 
  private:
+  bool Is(const ClassRead& served, std::u16string_view className) const {
+    return EqualIgnoringCase(nameSpace_, served.nameSpace) && EqualIgnoringCase(className, served.className);
+  }
+
   // The raw structure table, exactly the bytes Windows hands over. A machine
   // or container without SMBIOS has no file and so gets no record; the file
   // is readable by root only.
@@ -93,15 +90,17 @@ class SysfsConnection : public Connection {
     std::vector<MemoryRecord> records;
     const std::optional<Bytes> table =
         sysfs::ReadWholeFile(source_.root() + "/firmware/dmi/tables/DMI", " (reading the SMBIOS table needs root)");
-    if (table) records.push_back({u"MSSmBios_RawSMBiosTables", {{u"SMBiosData", *table}}});
+    if (table)
+      records.push_back(
+          {std::u16string(wmi::kRawSmbiosTables.className), {{std::u16string(wmi::kSmbiosData), *table}}});
     return std::make_unique<RecordList>(std::move(records));
   }
 
   std::unique_ptr<RecordSet> ComputerSystem() const {
     const std::string id = source_.root() + "/class/dmi/id/";
-    MemoryRecord record{u"Win32_ComputerSystem",
-                        {{u"Manufacturer", ReadDmiText(id + "sys_vendor").value_or(u"")},
-                         {u"Model", ReadDmiText(id + "product_name").value_or(u"")}}};
+    MemoryRecord record{std::u16string(wmi::kComputerSystem.className),
+                        {{std::u16string(wmi::kManufacturer), ReadDmiText(id + "sys_vendor").value_or(u"")},
+                         {std::u16string(wmi::kModel), ReadDmiText(id + "product_name").value_or(u"")}}};
     std::vector<MemoryRecord> records;
     records.push_back(std::move(record));
     return std::make_unique<RecordList>(std::move(records));
@@ -110,7 +109,8 @@ class SysfsConnection : public Connection {
   std::unique_ptr<RecordSet> BaseBoard() const {
     std::vector<MemoryRecord> records;
     if (std::optional<std::u16string> product = ReadDmiText(source_.root() + "/class/dmi/id/board_name")) {
-      records.push_back({u"Win32_BaseBoard", {{u"Product", std::move(*product)}}});
+      records.push_back(
+          {std::u16string(wmi::kBaseBoard.className), {{std::u16string(wmi::kProduct), std::move(*product)}}});
     }
     return std::make_unique<RecordList>(std::move(records));
   }

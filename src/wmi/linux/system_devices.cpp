@@ -46,8 +46,10 @@ std::optional<std::string_view> UeventValue(std::string_view uevent, std::string
   return std::nullopt;
 }
 
+using IdPair = std::pair<std::uint16_t, std::uint16_t>;
+
 // "vvvv:dddd" as the uevent file gives PCI_ID and PCI_SUBSYS_ID.
-std::optional<std::pair<std::uint16_t, std::uint16_t>> IdPair(std::optional<std::string_view> text) {
+std::optional<IdPair> UeventIdPair(std::optional<std::string_view> text) {
   if (!text || text->size() != 9 || (*text)[4] != ':') return std::nullopt;
   const auto first = pnp::ParseHex(text->substr(0, 4), 4, 4);
   const auto second = pnp::ParseHex(text->substr(5, 4), 4, 4);
@@ -106,10 +108,15 @@ class PciReader : public BusReader {
   using BusReader::BusReader;
 
   void AddDevice(const std::string& name) {
-    // The uevent file carries both id pairs in one read.
-    if (!Read(name, "/uevent")) return;
-    const auto ids = IdPair(UeventValue(content(), "PCI_ID"));
-    const auto subsystemIds = IdPair(UeventValue(content(), "PCI_SUBSYS_ID"));
+    std::optional<IdPair> ids, subsystemIds;
+    // The uevent file carries both id pairs in one read; where it lacks one,
+    // the attributes that hold each id alone stand in.
+    if (Read(name, "/uevent")) {
+      ids = UeventIdPair(UeventValue(content(), "PCI_ID"));
+      subsystemIds = UeventIdPair(UeventValue(content(), "PCI_SUBSYS_ID"));
+    }
+    if (!ids) ids = AttributeIdPair(name, "/vendor", "/device");
+    if (!subsystemIds) subsystemIds = AttributeIdPair(name, "/subsystem_vendor", "/subsystem_device");
     if (!ids || !subsystemIds) return;
     const std::optional<std::uint8_t> revision = Revision(name);
     if (!revision) return;
@@ -119,6 +126,22 @@ class PciReader : public BusReader {
   }
 
  private:
+  // Two id attributes such as "0x8086\n".
+  std::optional<IdPair> AttributeIdPair(const std::string& name, const char* first, const char* second) {
+    const std::optional<std::uint16_t> firstId = IdAttribute(name, first);
+    if (!firstId) return std::nullopt;
+    const std::optional<std::uint16_t> secondId = IdAttribute(name, second);
+    if (!secondId) return std::nullopt;
+    return IdPair{*firstId, *secondId};
+  }
+
+  std::optional<std::uint16_t> IdAttribute(const std::string& name, const char* attribute) {
+    if (!Read(name, attribute)) return std::nullopt;
+    const std::optional<std::uint32_t> value = HexAttribute(content());
+    if (!value || *value > 0xFFFF) return std::nullopt;
+    return static_cast<std::uint16_t>(*value);
+  }
+
   // From the revision attribute; older kernels lack it, and then the revision
   // is byte 8 of the configuration space (reading it may wake the device,
   // which is why the attribute comes first).

@@ -1,0 +1,8 @@
+# kestro-replay on every POSIX system: it joins its arguments as POSIX hands
+# them over.
+add_executable(kestro-replay ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)
+target_link_libraries(kestro-replay PRIVATE kestro_app kestro_warnings kestro_static_runtime)
+install(TARGETS kestro-replay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET kestro-viewer-qt)
+  add_dependencies(kestro-replay kestro-viewer-qt)
+endif()
