@@ -25,6 +25,7 @@ TEST(DeviceInstanceIds, FormsTheIdsOfRealWindowsDevices) {
             "USB\\VID_2516&PID_003C&MI_02\\8&7432F63&0&0002");
   EXPECT_EQ(RootHubInstanceId(RootHubKind::Usb30, "4&5CDA812&0&0"), "USB\\ROOT_HUB30\\4&5CDA812&0&0");
   EXPECT_EQ(RootHubInstanceId(RootHubKind::Usb20, "4&5854A60&0"), "USB\\ROOT_HUB20\\4&5854A60&0");
+  EXPECT_EQ(RootHubInstanceId(RootHubKind::Usb11, "4&2098E145&0"), "USB\\ROOT_HUB\\4&2098E145&0");
   // Hex digits are upper case and padded; an interface number above 9 is hex.
   EXPECT_EQ(UsbFunctionInstanceId(0x0c45, 0x62c0, 0x1A, "x"), "USB\\VID_0C45&PID_62C0&MI_1A\\x");
   EXPECT_EQ(PciDeviceInstanceId(0x1, 0x2, 0x3, 0x4, 0x5, "y"), "PCI\\VEN_0001&DEV_0002&SUBSYS_00040003&REV_05\\y");
@@ -46,32 +47,49 @@ TEST(DeviceInstanceIds, UsableSerials) {
   for (const auto& [serial, usable] : cases) EXPECT_EQ(IsUsableSerial(serial), usable) << serial;
 }
 
+TEST(DeviceInstanceIds, SerialsBecomeInstancesInUpperCase) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"2d312ff4bb1927af", "2D312FF4BB1927AF"},  // as Windows names that device
+      {"9025267AF90009", "9025267AF90009"},
+      {"ab~z{|}`@[", "AB~Z{|}`@["},  // only the letters change
+  };
+  for (const auto& [serial, instance] : cases) EXPECT_EQ(SerialInstance(serial), instance);
+}
+
 TEST(DeviceInstanceIds, Fnv1aTestVectors) {
   EXPECT_EQ(Fnv1a32(""), 0x811C9DC5u);
   EXPECT_EQ(Fnv1a32("a"), 0xE40C292Cu);
   EXPECT_EQ(Fnv1a32("foobar"), 0xBF9CF968u);
 }
 
-std::string Hash8(std::string_view text) {
+std::string Hash(std::string_view text) {
   char hex[9];
-  std::snprintf(hex, sizeof hex, "%08X", Fnv1a32(text));
+  std::snprintf(hex, sizeof hex, "%X", Fnv1a32(text));
   return hex;
 }
 
 TEST(DeviceInstanceIds, StandInsTakeDepthParentAndLocation) {
   // A device on the root PCI bus: depth 3, the host bridge's path hashed.
-  EXPECT_EQ(GeneratedInstance("pci0000:00/0000:00:14.0", "A0"), "3&" + Hash8("pci0000:00") + "&0&A0");
+  EXPECT_EQ(GeneratedInstance("pci0000:00/0000:00:14.0", "A0"), "3&" + Hash("pci0000:00") + "&0&A0");
   // A root hub on it, and a device on the root hub.
-  EXPECT_EQ(GeneratedInstance("pci0000:00/0000:00:14.0/usb1", "0"), "4&" + Hash8("pci0000:00/0000:00:14.0") + "&0&0");
+  EXPECT_EQ(GeneratedInstance("pci0000:00/0000:00:14.0/usb1", "0"), "4&" + Hash("pci0000:00/0000:00:14.0") + "&0&0");
   EXPECT_EQ(GeneratedInstance("pci0000:00/0000:00:14.0/usb1/1-8", "8"),
-            "5&" + Hash8("pci0000:00/0000:00:14.0/usb1") + "&0&8");
+            "5&" + Hash("pci0000:00/0000:00:14.0/usb1") + "&0&8");
   // A function of that device: one deeper, the device's own path hashed.
   EXPECT_EQ(GeneratedFunctionInstance("pci0000:00/0000:00:14.0/usb1/1-8", 2),
-            "6&" + Hash8("pci0000:00/0000:00:14.0/usb1/1-8") + "&0&0002");
+            "6&" + Hash("pci0000:00/0000:00:14.0/usb1/1-8") + "&0&0002");
   // The depth is hex, as in the real "C&115B6A5E&0&3".
   EXPECT_EQ(GeneratedInstance("a/b/c/d/e/f/g/h/i/j/k", "3").substr(0, 2), "C&");
-  // A hash with leading zero digits keeps all eight.
-  EXPECT_EQ(GeneratedInstance("p427/x", "1"), "3&00483E1A&0&1");
+  // The hash has no leading zeros, as in the real "4&78CD1A&0".
+  EXPECT_EQ(GeneratedInstance("p427/x", "1"), "3&483E1A&0&1");
+  // Below a parent named apart from the path: the parent's depth and hash.
+  EXPECT_EQ(GeneratedInstanceBelow("pci0000:00/0000:00:14.0/usb1", "20"),
+            "5&" + Hash("pci0000:00/0000:00:14.0/usb1") + "&0&20");
+  // Root hubs: four fields for USB 3, three for the others.
+  const std::string xhci = Hash("pci0000:00/0000:00:14.0");
+  EXPECT_EQ(GeneratedRootHubInstance(RootHubKind::Usb30, "pci0000:00/0000:00:14.0/usb1"), "4&" + xhci + "&0&0");
+  EXPECT_EQ(GeneratedRootHubInstance(RootHubKind::Usb20, "pci0000:00/0000:00:14.0/usb1"), "4&" + xhci + "&0");
+  EXPECT_EQ(GeneratedRootHubInstance(RootHubKind::Usb11, "pci0000:00/0000:00:14.0/usb1"), "4&" + xhci + "&0");
 }
 
 TEST(DeviceInstanceIds, PciLocationIsTheChainOfDeviceAndFunctionNumbers) {

@@ -53,8 +53,9 @@ std::vector<std::string> DeviceIds(const std::string& machine) {
 }
 
 // Matches `ids` against `patterns` one by one. A "{name}" in a pattern stands
-// for the 8 hex digits of a stand-in's hash: the same name must be the same
-// hash wherever it occurs (siblings), different names different hashes.
+// for a stand-in's hash, hex digits without leading zeros: the same name must
+// be the same hash wherever it occurs (siblings), different names different
+// hashes.
 void ExpectIds(const std::vector<std::string>& ids, const std::vector<std::string>& patterns) {
   ASSERT_EQ(ids.size(), patterns.size()) << ::testing::PrintToString(ids);
   std::map<std::string, std::string> named;
@@ -66,7 +67,7 @@ void ExpectIds(const std::vector<std::string>& ids, const std::vector<std::strin
       if (c == '{') {
         const std::size_t end = patterns[i].find('}', at);
         names.push_back(patterns[i].substr(at + 1, end - at - 1));
-        regex += "([0-9A-F]{8})";
+        regex += "([1-9A-F][0-9A-F]{0,7}|0)";
         at = end;
       } else {
         if (std::string("\\.^$|()[]*+?").find(c) != std::string::npos) regex += '\\';
@@ -106,7 +107,7 @@ TEST(SysfsSource, DevicesOfALaptop) {
                                              R"(PCI\VEN_10EC&DEV_525A&SUBSYS_225D17AA&REV_01\4&{port1c0}&0&00E0)",
                                              R"(PCI\VEN_8086&DEV_24FD&SUBSYS_00108086&REV_78\4&{port1c6}&0&00E6)",
                                              R"(PCI\VEN_144D&DEV_A808&SUBSYS_A801144D&REV_00\4&{port1d0}&0&00E8)",
-                                             R"(USB\ROOT_HUB20\4&{xhci}&0&0)",
+                                             R"(USB\ROOT_HUB30\4&{xhci}&0&0)",
                                              R"(USB\VID_0EEF&PID_0001\5&{hub1}&0&2)",
                                              R"(USB\VID_FFF0&PID_E005\356342096012745)",
                                              R"(USB\VID_FFF0&PID_E005&MI_00\6&{wwan}&0&0000)",
@@ -119,7 +120,6 @@ TEST(SysfsSource, DevicesOfALaptop) {
                                              R"(USB\VID_0C45&PID_62C0&MI_00\6&{camera}&0&0000)",
                                              R"(USB\VID_0C45&PID_62C0&MI_02\6&{camera}&0&0002)",
                                              R"(USB\VID_08FF&PID_1600\5&{hub1}&0&9)",
-                                             R"(USB\ROOT_HUB30\4&{xhci}&0&0)",
                                              R"(USB\VID_0781&PID_5583\4C530001230815109583)",
                                          });
 }
@@ -132,7 +132,7 @@ TEST(SysfsSource, DevicesInOrderOfAddressAndPortPath) {
                                          R"(PCI\VEN_8086&DEV_7020&SUBSYS_11001AF4&REV_01\3&{root0}&0&FF)",
                                          R"(PCI\VEN_1022&DEV_1480&SUBSYS_00000000&REV_00\3&{root1}&0&00)",
                                          R"(PCI\VEN_8086&DEV_09AB&SUBSYS_0A381028&REV_00\3&{root10000}&0&00)",
-                                         R"(USB\ROOT_HUB20\4&{xhci}&0&0)",
+                                         R"(USB\ROOT_HUB30\4&{xhci}&0&0)",
                                          R"(USB\VID_05E3&PID_0608\5&{bus1}&0&1)",
                                          R"(USB\VID_05E3&PID_0608\6&{hub1-1}&0&2)",
                                          // Stated three interfaces, described two: composite, two functions.
@@ -156,11 +156,42 @@ TEST(SysfsSource, DevicesInOrderOfAddressAndPortPath) {
                                          R"(USB\VID_1234&PID_0009&MI_04\6&{audio}&0&0004)",
                                          R"(USB\VID_1234&PID_000B\5&{bus1}&0&11)",
                                          R"(USB\VID_0C45&PID_62C0\5&{bus1}&0&13)",
-                                         R"(USB\ROOT_HUB30\4&{xhci}&0&0)",
                                          R"(USB\VID_0BDA&PID_8153\000001)",
                                          R"(USB\VID_0BDA&PID_8153&MI_00\6&{ethernet}&0&0000)",
                                          R"(USB\VID_0BDA&PID_8153&MI_02\6&{ethernet}&0&0002)",
                                      });
+}
+
+// Root hubs by their controller's kind; an xHCI controller's two buses as
+// one, the USB 3 bus's root ports after the USB 2 bus's 16 (as in the real
+// "5&376ABA2D&0&21").
+TEST(SysfsSource, RootHubsAsWindowsShowsThem) {
+  ExpectIds(DeviceIds("usb-host-controllers"), {
+                                                   R"(PCI\VEN_8086&DEV_A36D&SUBSYS_50071458&REV_10\3&{root}&0&A0)",
+                                                   R"(PCI\VEN_8086&DEV_3B3C&SUBSYS_216317AA&REV_06\3&{root}&0&D0)",
+                                                   R"(PCI\VEN_1002&DEV_4397&SUBSYS_50041458&REV_00\3&{root}&0&D1)",
+                                                   R"(PCI\VEN_8086&DEV_2934&SUBSYS_20F017AA&REV_03\3&{root}&0&E8)",
+                                                   R"(PCI\VEN_1912&DEV_0014&SUBSYS_00141912&REV_03\3&{root}&0&F0)",
+                                                   R"(USB\ROOT_HUB30\4&{xhci}&0&0)",
+                                                   R"(USB\VID_2207&PID_0018\2D312FF4BB1927AF)",
+                                                   R"(USB\VID_0A5C&PID_4500\5&{bus1}&0&11)",
+                                                   R"(USB\VID_048D&PID_8297\5&{bus1}&0&13)",
+                                                   R"(USB\VID_05E3&PID_0616\5&{bus1}&0&20)",
+                                                   R"(USB\VID_0781&PID_5583\6&{hub2-4}&0&1)",
+                                                   R"(USB\ROOT_HUB20\4&{ehci}&0)",
+                                                   R"(USB\VID_8087&PID_0020\5&{bus3}&0&1)",
+                                                   R"(USB\ROOT_HUB\4&{ohci}&0)",
+                                                   R"(USB\ROOT_HUB\4&{uhci}&0)",
+                                                   R"(USB\ROOT_HUB30\4&{xhciUsb2Only}&0&0)",
+                                                   R"(USB\VID_046D&PID_C077\5&{bus6}&0&1)",
+                                                   R"(USB\ROOT_HUB30\4&{byDriver}&0&0)",
+                                                   R"(USB\ROOT_HUB30\4&{byManufacturer}&0&0)",
+                                                   R"(USB\ROOT_HUB30\4&{bySibling}&0&0)",
+                                                   R"(USB\VID_046D&PID_C077\5&{bus9}&0&3)",
+                                                   R"(USB\VID_0781&PID_5583\5&{bus9}&0&4)",
+                                                   R"(USB\ROOT_HUB20\4&{ehciPlatform}&0)",
+                                                   R"(USB\ROOT_HUB20\4&{musb}&0)",
+                                               });
 }
 
 // One function per case; 05.0 and 06.0 have a pair in neither source.

@@ -23,11 +23,6 @@ std::size_t ComponentCount(std::string_view path) {
   return path.empty() ? 0 : static_cast<std::size_t>(std::count(path.begin(), path.end(), '/')) + 1;
 }
 
-std::string_view ParentPath(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
-}
-
 void AppendUsbIds(std::string& id, std::uint16_t vendorId, std::uint16_t productId) {
   id += "USB\\VID_";
   AppendHex(id, vendorId, 4);
@@ -35,12 +30,19 @@ void AppendUsbIds(std::string& id, std::uint16_t vendorId, std::uint16_t product
   AppendHex(id, productId, 4);
 }
 
-std::string StandIn(std::size_t depth, std::string_view hashedPath, std::string_view location) {
+// "<depth>&<hash>&0", the fields every stand-in starts with.
+std::string StandInPrefix(std::size_t depth, std::string_view hashedPath) {
   std::string instance;
   AppendHex(instance, static_cast<std::uint32_t>(depth), 1);
   instance += '&';
-  AppendHex(instance, Fnv1a32(hashedPath), 8);
-  instance += "&0&";
+  AppendHex(instance, Fnv1a32(hashedPath), 1);
+  instance += "&0";
+  return instance;
+}
+
+std::string StandIn(std::size_t depth, std::string_view hashedPath, std::string_view location) {
+  std::string instance = StandInPrefix(depth, hashedPath);
+  instance += '&';
   instance += location;
   return instance;
 }
@@ -102,7 +104,9 @@ std::string UsbFunctionInstanceId(std::uint16_t vendorId, std::uint16_t productI
 }
 
 std::string RootHubInstanceId(RootHubKind kind, std::string_view instance) {
-  std::string id = kind == RootHubKind::Usb30 ? "USB\\ROOT_HUB30\\" : "USB\\ROOT_HUB20\\";
+  std::string id = kind == RootHubKind::Usb30   ? "USB\\ROOT_HUB30\\"
+                   : kind == RootHubKind::Usb20 ? "USB\\ROOT_HUB20\\"
+                                                : "USB\\ROOT_HUB\\";
   id += instance;
   return id;
 }
@@ -112,8 +116,30 @@ bool IsUsableSerial(std::string_view serial) {
          std::all_of(serial.begin(), serial.end(), [](char c) { return c >= 0x20 && c <= 0x7E && c != ','; });
 }
 
+std::string_view ParentPath(std::string_view devicePath) {
+  const std::size_t slash = devicePath.rfind('/');
+  return slash == std::string_view::npos ? std::string_view() : devicePath.substr(0, slash);
+}
+
+std::string SerialInstance(std::string_view serial) {
+  std::string instance(serial);
+  for (char& c : instance) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return instance;
+}
+
 std::string GeneratedInstance(std::string_view devicePath, std::string_view location) {
-  return StandIn(ComponentCount(devicePath) + 1, ParentPath(devicePath), location);
+  return GeneratedInstanceBelow(ParentPath(devicePath), location);
+}
+
+std::string GeneratedInstanceBelow(std::string_view parentPath, std::string_view location) {
+  return StandIn(ComponentCount(parentPath) + 2, parentPath, location);
+}
+
+std::string GeneratedRootHubInstance(RootHubKind kind, std::string_view devicePath) {
+  if (kind == RootHubKind::Usb30) return GeneratedInstance(devicePath, "0");
+  return StandInPrefix(ComponentCount(devicePath) + 1, ParentPath(devicePath));
 }
 
 std::string GeneratedFunctionInstance(std::string_view devicePath, std::uint8_t function) {

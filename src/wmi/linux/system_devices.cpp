@@ -1,7 +1,10 @@
 #include "wmi/linux/system_devices.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <span>
+#include <tuple>
 #include <utility>
 
 #include "wmi/linux/device_instance_ids.h"
@@ -11,7 +14,19 @@
 namespace kestro::sysfs {
 namespace {
 
-constexpr std::uint16_t kRootHubProductUsb3 = 0x0003;  // Linux Foundation 1d6b:0003, the 3.x root hub
+// The Linux Foundation's root hub product ids (vendor 1d6b).
+constexpr std::uint16_t kRootHubProductUsb11 = 0x0001;
+constexpr std::uint16_t kRootHubProductUsb3 = 0x0003;
+
+// PCI class codes (class, subclass, programming interface) of USB host
+// controllers.
+constexpr std::uint32_t kPciClassUhci = 0x0C0300;
+constexpr std::uint32_t kPciClassOhci = 0x0C0310;
+constexpr std::uint32_t kPciClassEhci = 0x0C0320;
+constexpr std::uint32_t kPciClassXhci = 0x0C0330;
+
+// The largest port count a hub can state (bNbrPorts is one byte).
+constexpr std::uint32_t kMaxHubPorts = 255;
 
 std::string_view WithoutTrailingNewline(std::string_view text) {
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
@@ -51,6 +66,18 @@ std::optional<std::uint32_t> HexAttribute(std::string_view text) {
 
 std::span<const std::uint8_t> AsBytes(const std::string& content) {
   return {reinterpret_cast<const std::uint8_t*>(content.data()), content.size()};
+}
+
+// A decimal number without sign or leading zero that fits `max`.
+std::optional<std::uint32_t> DecimalNumber(std::string_view text, std::uint32_t max) {
+  if (text.empty() || text.size() > 10 || (text[0] == '0' && text.size() > 1)) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (value > max) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
 }
 
 // Reads the devices of one bus directory; the buffer is reused for every
@@ -129,30 +156,99 @@ class PciReader : public BusReader {
   }
 };
 
+using UsbEntry = std::pair<UsbDeviceName, std::string>;
+
+// Where the devices of one bus are listed: below the root hub that stands for
+// their controller on Windows.
+struct BusPlacement {
+  pnp::RootHubKind kind = pnp::RootHubKind::Usb20;
+  std::uint32_t listedBus = 0;   // the bus of that root hub
+  std::uint32_t portOffset = 0;  // added to the numbers of this bus's root ports
+  std::string rootHubPath;       // that root hub's path, the parent of the root-port devices
+};
+using BusPlacements = std::map<std::uint32_t, BusPlacement>;
+
+// A root hub whose descriptors could be read.
+struct RootHub {
+  std::uint32_t bus = 0;
+  std::uint16_t productId = 0;
+  std::string name;
+  std::string path;
+};
+
+std::string_view LastComponent(std::string_view path) { return path.substr(path.rfind('/') + 1); }
+
+std::optional<pnp::RootHubKind> KindFromPciClass(std::uint32_t pciClass) {
+  switch (pciClass) {
+    case kPciClassUhci:
+    case kPciClassOhci:
+      return pnp::RootHubKind::Usb11;
+    case kPciClassEhci:
+      return pnp::RootHubKind::Usb20;
+    case kPciClassXhci:
+      return pnp::RootHubKind::Usb30;
+    default:
+      return std::nullopt;
+  }
+}
+
+// From a host controller driver's name: "xhci_hcd", "xhci-hcd",
+// "ehci-platform", "ohci-pci", "uhci_hcd" and the like.
+std::optional<pnp::RootHubKind> KindFromDriver(std::string_view driver) {
+  if (driver.find("xhci") != std::string_view::npos) return pnp::RootHubKind::Usb30;
+  if (driver.find("ehci") != std::string_view::npos) return pnp::RootHubKind::Usb20;
+  if (driver.find("ohci") != std::string_view::npos || driver.find("uhci") != std::string_view::npos) {
+    return pnp::RootHubKind::Usb11;
+  }
+  return std::nullopt;
+}
+
 class UsbReader : public BusReader {
  public:
   using BusReader::BusReader;
 
-  void AddDevice(const std::string& name, const UsbDeviceName& parsed) {
+  // Reads the root hubs among `devices` and tells where each bus is listed.
+  BusPlacements PlaceBuses(const std::vector<UsbEntry>& devices) {
+    std::map<std::string, std::vector<RootHub>, std::less<>> hubsByController;
+    for (const auto& [parsed, name] : devices) {
+      if (parsed.depth != 0) continue;
+      if (std::optional<RootHub> hub = ReadRootHub(name, parsed.bus)) {
+        hubsByController[std::string(pnp::ParentPath(hub->path))].push_back(std::move(*hub));
+      }
+    }
+    BusPlacements placements;
+    for (const auto& [controller, hubs] : hubsByController) PlaceController(controller, hubs, devices, placements);
+    return placements;
+  }
+
+  // `parsed` is the device's place in the list; `placement` that of its bus,
+  // nothing when its root hub could not be read.
+  void AddDevice(const std::string& name, const UsbDeviceName& parsed, const BusPlacement* placement) {
+    if (parsed.depth == 0) {
+      // Windows always makes up a root hub's instance; the kernel's serial
+      // for it is only the controller's name.
+      if (placement == nullptr) return;
+      ids_.Add(pnp::RootHubInstanceId(placement->kind,
+                                      pnp::GeneratedRootHubInstance(placement->kind, placement->rootHubPath)));
+      return;
+    }
     // The descriptors file holds the ids, the class codes and the whole
     // configuration in one read.
     if (!Read(name, "/descriptors")) return;
     const std::optional<usb::Descriptors> descriptors = usb::ParseDescriptors(AsBytes(content()));
     if (!descriptors) return;
     const usb::DeviceDescriptor& device = descriptors->device;
-    if (parsed.depth == 0) {
-      // Windows always makes up a root hub's instance; the kernel's serial
-      // for it is only the controller's name.
-      const auto kind = device.productId == kRootHubProductUsb3 ? pnp::RootHubKind::Usb30 : pnp::RootHubKind::Usb20;
-      ids_.Add(pnp::RootHubInstanceId(kind, pnp::GeneratedInstance(DevicePath(name), "0")));
-      return;
-    }
     // The device's path is read only when a stand-in needs it.
     std::string path;
     std::string instance = UsableSerial(name);
     if (instance.empty()) {
-      path = DevicePath(name);
-      instance = pnp::GeneratedInstance(path, std::to_string(parsed.ports[parsed.depth - 1]));
+      const std::string location = std::to_string(parsed.ports[parsed.depth - 1]);
+      if (parsed.depth == 1 && placement != nullptr) {
+        instance = pnp::GeneratedInstanceBelow(placement->rootHubPath, location);
+      } else {
+        path = DevicePath(name);
+        instance = pnp::GeneratedInstance(path, location);
+      }
     }
     ids_.Add(pnp::UsbDeviceInstanceId(device.vendorId, device.productId, instance));
     if (!usb::IsCompositeDevice(*descriptors)) return;
@@ -164,11 +260,82 @@ class UsbReader : public BusReader {
   }
 
  private:
-  // The serial when Windows would take it, else empty.
+  // The serial as the instance part when Windows would take it, else empty.
   std::string UsableSerial(const std::string& name) {
     if (!Read(name, "/serial")) return {};
     const std::string_view serial = WithoutTrailingNewline(content());
-    return pnp::IsUsableSerial(serial) ? std::string(serial) : std::string();
+    return pnp::IsUsableSerial(serial) ? pnp::SerialInstance(serial) : std::string();
+  }
+
+  std::optional<RootHub> ReadRootHub(const std::string& name, std::uint32_t bus) {
+    if (!Read(name, "/descriptors")) return std::nullopt;
+    const std::optional<usb::Descriptors> descriptors = usb::ParseDescriptors(AsBytes(content()));
+    if (!descriptors) return std::nullopt;
+    return RootHub{bus, descriptors->device.productId, name, DevicePath(name)};
+  }
+
+  // Windows shows an xHCI controller as one root hub, the first of its buses
+  // in the list, with the ports of the USB 3 bus numbered after those of the
+  // USB 2 bus as the controller itself numbers them; every other controller
+  // has one bus of its own.
+  void PlaceController(std::string_view controller, const std::vector<RootHub>& hubs,
+                       const std::vector<UsbEntry>& devices, BusPlacements& placements) {
+    const pnp::RootHubKind kind = ControllerKind(controller, hubs);
+    const bool xhci = kind == pnp::RootHubKind::Usb30;
+    const RootHub& first =
+        *std::min_element(hubs.begin(), hubs.end(), [](const RootHub& a, const RootHub& b) { return a.bus < b.bus; });
+    std::uint32_t usb2Ports = 0;
+    for (const RootHub& hub : hubs) {
+      if (xhci && hub.productId != kRootHubProductUsb3) usb2Ports = std::max(usb2Ports, RootPortCount(hub, devices));
+    }
+    for (const RootHub& hub : hubs) {
+      const RootHub& listed = xhci ? first : hub;
+      const std::uint32_t offset = xhci && hub.productId == kRootHubProductUsb3 ? usb2Ports : 0;
+      placements[hub.bus] = BusPlacement{kind, listed.bus, offset, listed.path};
+    }
+  }
+
+  // Told by the controller's PCI class code. Where it is no PCI function (or
+  // names no USB host), a USB 3 root hub on it, which only xHCI has, or its
+  // driver tells; last the root hub's own product id, which cannot tell EHCI
+  // from the USB 2 bus of an xHCI controller.
+  pnp::RootHubKind ControllerKind(std::string_view controller, const std::vector<RootHub>& hubs) {
+    const std::string& name = hubs.front().name;
+    if (pnp::ParsePciAddress(LastComponent(controller)) && Read(name, "/../class")) {
+      if (const std::optional<std::uint32_t> pciClass = HexAttribute(content())) {
+        if (const std::optional<pnp::RootHubKind> kind = KindFromPciClass(*pciClass)) return *kind;
+      }
+    }
+    if (std::any_of(hubs.begin(), hubs.end(),
+                    [](const RootHub& hub) { return hub.productId == kRootHubProductUsb3; })) {
+      return pnp::RootHubKind::Usb30;
+    }
+    if (const std::optional<pnp::RootHubKind> kind = KindFromDriver(ControllerDriver(name))) return *kind;
+    return hubs.front().productId == kRootHubProductUsb11 ? pnp::RootHubKind::Usb11 : pnp::RootHubKind::Usb20;
+  }
+
+  // The name of the host controller's driver: the controller's driver link,
+  // else the last word of the root hub's manufacturer string, which the
+  // kernel makes "<system> <release> <driver>".
+  std::string ControllerDriver(const std::string& rootHubName) {
+    if (const std::optional<std::string> target = ReadLinkAt(bus_, rootHubName + "/../driver")) {
+      return std::string(LastComponent(*target));
+    }
+    if (!Read(rootHubName, "/manufacturer")) return {};
+    const std::string_view manufacturer = WithoutTrailingNewline(content());
+    return std::string(manufacturer.substr(manufacturer.rfind(' ') + 1));
+  }
+
+  // A root hub's port count from its maxchild attribute, and never less than
+  // the highest root port a device is on, so that ports numbered after these
+  // cannot meet them.
+  std::uint32_t RootPortCount(const RootHub& hub, const std::vector<UsbEntry>& devices) {
+    std::uint32_t count = 0;
+    if (Read(hub.name, "/maxchild")) count = DecimalNumber(WithoutTrailingNewline(content()), kMaxHubPorts).value_or(0);
+    for (const auto& [parsed, name] : devices) {
+      if (parsed.bus == hub.bus && parsed.depth > 0) count = std::max(count, parsed.ports[0]);
+    }
+    return count;
   }
 };
 
@@ -189,28 +356,34 @@ void AddPciDevices(const std::string& root, DeviceIdList& ids) {
 void AddUsbDevices(const std::string& root, DeviceIdList& ids) {
   std::optional<Directory> bus = Directory::Open(root + "/bus/usb/devices");
   if (!bus) return;
-  std::vector<std::pair<UsbDeviceName, std::string>> devices;
+  std::vector<UsbEntry> devices;
   for (std::string& name : bus->EntryNames()) {
     if (name.find(':') != std::string::npos) continue;  // an interface, not a device
     if (const std::optional<UsbDeviceName> parsed = ParseUsbDeviceName(name)) {
       devices.emplace_back(*parsed, std::move(name));
     }
   }
-  std::sort(devices.begin(), devices.end());
   UsbReader reader(*bus, ids);
-  for (const auto& [parsed, name] : devices) reader.AddDevice(name, parsed);
-}
-
-// A decimal number without sign or leading zero that fits `max`.
-std::optional<std::uint32_t> DecimalNumber(std::string_view text, std::uint32_t max) {
-  if (text.empty() || text.size() > 10 || (text[0] == '0' && text.size() > 1)) return std::nullopt;
-  std::uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  const BusPlacements placements = reader.PlaceBuses(devices);
+  // Each device moves to its place below the root hub that stands for its
+  // controller; a root hub that stands for none drops out.
+  std::vector<std::tuple<UsbDeviceName, std::string, const BusPlacement*>> listed;
+  listed.reserve(devices.size());
+  for (auto& [parsed, name] : devices) {
+    const auto found = placements.find(parsed.bus);
+    const BusPlacement* placement = found == placements.end() ? nullptr : &found->second;
+    UsbDeviceName place = parsed;
+    if (placement != nullptr) {
+      if (place.depth == 0 && placement->listedBus != place.bus) continue;
+      place.bus = placement->listedBus;
+      if (place.depth > 0) place.ports[0] += placement->portOffset;
+    }
+    listed.emplace_back(place, std::move(name), placement);
   }
-  if (value > max) return std::nullopt;
-  return static_cast<std::uint32_t>(value);
+  std::sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) {
+    return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
+  });
+  for (const auto& [place, name, placement] : listed) reader.AddDevice(name, place, placement);
 }
 
 }  // namespace

@@ -30,8 +30,11 @@ class DeviceIdList {
 // devices of bus/pci/devices by address, then the USB devices of
 // bus/usb/devices (entries without a colon; those with one are interfaces)
 // by bus number and port path, each composite device followed by one child
-// per function. A missing bus directory means no such devices; a device that
-// disappears while it is read is left out.
+// per function. An xHCI controller's two buses are listed as one, as Windows
+// shows them: one USB 3 root hub in the place of the first, then the devices
+// of both by port, the USB 3 bus's root ports numbered after the USB 2 bus's.
+// A missing bus directory means no such devices; a device that disappears
+// while it is read is left out.
 DeviceIdList ScanSystemDevices(const std::string& root);
 
 // A USB device entry name as the kernel gives it: "usb<bus>" for a root hub,
@@ -40,7 +43,7 @@ struct UsbDeviceName {
   static constexpr std::size_t kMaxPorts = 8;
 
   std::uint32_t bus = 0;
-  std::array<std::uint16_t, kMaxPorts> ports{};  // from 1; 0 fills the places behind the last
+  std::array<std::uint32_t, kMaxPorts> ports{};  // from 1; 0 fills the places behind the last
   std::uint8_t depth = 0;                        // the number of ports; 0 for a root hub
 
   // Bus first, then the ports one by one, numerically: a hub comes before
