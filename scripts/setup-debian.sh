@@ -11,6 +11,7 @@ packages=(
   dmidecode hyperfine valgrind util-linux groff-base time strace
   qt6-base-dev libxcb1-dev fonts-dejavu-core
   xvfb openbox x11-utils xdotool imagemagick
+  dpkg-dev fakeroot file lintian man-db
 )
 
 missing=()

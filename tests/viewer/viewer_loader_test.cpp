@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/error.h"
 
@@ -22,11 +24,15 @@ RuntimeError LoadFailure(const std::string& modulePath) {
   return RuntimeError(0, "");
 }
 
-TEST(ViewerLoader, LooksBesideTheRunningExecutable) {
+TEST(ViewerLoader, LooksBesideTheRunningExecutableThenWhereItIsInstalled) {
   char executable[PATH_MAX] = {};
   ASSERT_GT(::readlink("/proc/self/exe", executable, sizeof executable - 1), 0);
-  const std::string directory(executable, std::string(executable).rfind('/') + 1);
-  EXPECT_EQ(ViewerModulePath(), directory + "kestro-viewer-qt.so");
+  const std::filesystem::path directory = std::filesystem::path(executable).parent_path();
+  const std::vector<std::string> expected = {
+      (directory / "kestro-viewer-qt.so").string(),
+      (directory / KESTRO_VIEWER_INSTALLED_DIR / "kestro-viewer-qt.so").lexically_normal().string()};
+  EXPECT_EQ(ViewerModuleCandidates(), expected);
+  EXPECT_EQ(expected[1].find(".."), std::string::npos) << expected[1];
 }
 
 TEST(ViewerLoader, MissingModuleIsNoViewer) {

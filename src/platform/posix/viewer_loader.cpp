@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "core/error.h"
@@ -57,11 +58,16 @@ std::string ExecutablePath() {
   }
 }
 
+// Whether `path` names nothing at all, so that the next place may be tried.
+// A module that is there but cannot be loaded is an answer in itself.
+bool IsAbsent(const std::string& path) { return ::access(path.c_str(), F_OK) != 0 && errno == ENOENT; }
+
 }  // namespace
 
-std::string ViewerModulePath() {
-  const std::string executable = ExecutablePath();
-  return executable.substr(0, executable.rfind('/') + 1) + KESTRO_VIEWER_MODULE_FILE;
+std::vector<std::string> ViewerModuleCandidates() {
+  const std::filesystem::path directory = std::filesystem::path(ExecutablePath()).parent_path();
+  return {(directory / KESTRO_VIEWER_MODULE_FILE).string(),
+          (directory / KESTRO_VIEWER_INSTALLED_DIR / KESTRO_VIEWER_MODULE_FILE).lexically_normal().string()};
 }
 
 std::unique_ptr<ReportViewer> OpenReportViewerModule(const std::string& modulePath) {
@@ -89,6 +95,14 @@ std::unique_ptr<ReportViewer> OpenReportViewerModule(const std::string& modulePa
   return std::make_unique<ModuleViewer>(std::move(module), std::move(result.viewer));
 }
 
-std::unique_ptr<ReportViewer> OpenReportViewer() { return OpenReportViewerModule(ViewerModulePath()); }
+std::unique_ptr<ReportViewer> OpenReportViewer() {
+  std::string places;
+  for (const std::string& candidate : ViewerModuleCandidates()) {
+    if (!IsAbsent(candidate)) return OpenReportViewerModule(candidate);
+    places += (places.empty() ? "" : " and ") + candidate;
+  }
+  NoViewer("the viewer window cannot be opened: no viewer module found (looked for " + places +
+           "; it is built only where Qt 6 Widgets is installed, and packaged as kestro-viewer)");
+}
 
 }  // namespace kestro

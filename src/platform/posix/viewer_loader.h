@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/viewer.h"
 
@@ -13,7 +14,10 @@ namespace kestro {
 // viewer to open (no display).
 std::unique_ptr<ReportViewer> OpenReportViewerModule(const std::string& modulePath);
 
-// Where OpenReportViewer looks for the module: beside the running executable.
-std::string ViewerModulePath();
+// Where OpenReportViewer looks for the module, in this order: beside the
+// running executable (a build tree), then where the packages install it,
+// found from the executable's real location so that an installed tree works
+// wherever it was put. The first place that holds a file is used.
+std::vector<std::string> ViewerModuleCandidates();
 
 }  // namespace kestro

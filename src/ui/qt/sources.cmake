@@ -36,12 +36,12 @@ if(KESTRO_BUILD_VIEWER AND Qt6Widgets_FOUND AND KESTRO_XCB_FOUND)
   )
   target_link_libraries(kestro-viewer-qt PRIVATE
     kestro_viewer_rules Qt6::Widgets PkgConfig::KESTRO_XCB kestro_sanitizers kestro_warnings)
-  # Named and placed as the loader expects: beside kestro and kestro-replay,
-  # in the build tree as where they are installed. Only the entry point is
-  # exported.
+  # Named and placed as the loader expects: beside kestro and kestro-replay
+  # in the build tree, in Kestro's folder of the library directory when
+  # installed (a package of its own). Only the entry point is exported.
   set_target_properties(kestro-viewer-qt PROPERTIES
     PREFIX "" OUTPUT_NAME ${KESTRO_VIEWER_MODULE_NAME} SUFFIX ".so"
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-  install(TARGETS kestro-viewer-qt LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS kestro-viewer-qt LIBRARY DESTINATION ${KESTRO_VIEWER_INSTALL_DIR} COMPONENT viewer)
 endif()
