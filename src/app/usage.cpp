@@ -21,6 +21,8 @@ std::string SwitchHelp(FilePathEnd filePathEnd) {
 
 std::string ReplayCall(const ProgramNames& names) { return std::string(names.replay) + " SNAPSHOT.json [switches]"; }
 
+std::string SnapshotCall(const ProgramNames& names) { return std::string(names.snapshot) + " [OUTPUT.json]"; }
+
 }  // namespace
 
 std::string KestroUsage(const ProgramNames& names) {
@@ -36,5 +38,18 @@ std::string ReplayUsage(const ProgramNames& names) {
 }
 
 std::string NoSnapshotText(const ProgramNames& names) { return "no snapshot given; usage: " + ReplayCall(names); }
+
+std::string SnapshotUsage(const ProgramNames& names) {
+  return "Usage: " + SnapshotCall(names) + "\nRecords what " + std::string(names.kestro) +
+         " reads on this machine as a snapshot for " + std::string(names.replay) +
+         ",\n"
+         "written to OUTPUT.json, or to standard output when no path is given.\n"
+         "The snapshot holds the machine's serial numbers and host name.\n"
+         "An argument -h or --help shows this text, --version the version.\n";
+}
+
+std::string TooManyOutputsText(const ProgramNames& names) {
+  return "more than one output path given; usage: " + SnapshotCall(names);
+}
 
 }  // namespace kestro

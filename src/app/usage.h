@@ -16,9 +16,11 @@ struct ProgramNames {
   std::string_view kestro;
   std::string_view replay;
   FilePathEnd filePathEnd;
+  std::string_view snapshot;  // the recorder of snapshots
 };
-inline constexpr ProgramNames kPosixPrograms{"kestro", "kestro-replay", FilePathEnd::EndOfArgument};
-inline constexpr ProgramNames kWindowsPrograms{"Kestro.exe", "kestro-replay.exe", FilePathEnd::FirstSpace};
+inline constexpr ProgramNames kPosixPrograms{"kestro", "kestro-replay", FilePathEnd::EndOfArgument, "kestro-snapshot"};
+inline constexpr ProgramNames kWindowsPrograms{"Kestro.exe", "kestro-replay.exe", FilePathEnd::FirstSpace,
+                                               "kestro-wmi-snapshot.exe"};
 
 // The text "--help" prints for kestro, and for kestro-replay.
 std::string KestroUsage(const ProgramNames& names);
@@ -26,5 +28,10 @@ std::string ReplayUsage(const ProgramNames& names);
 
 // The failure of kestro-replay run without a snapshot.
 std::string NoSnapshotText(const ProgramNames& names);
+
+// The text "--help" prints for the snapshot recorder, and its failure when
+// it is given more than the one output path.
+std::string SnapshotUsage(const ProgramNames& names);
+std::string TooManyOutputsText(const ProgramNames& names);
 
 }  // namespace kestro

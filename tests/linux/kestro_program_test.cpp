@@ -186,10 +186,15 @@ TEST(KestroManPage, FormatsWithoutWarningsAndNamesEverySwitch) {
   for (const char* name : {"\\-\\-help", "\\-h", "\\-\\-version", "Kestro.ini", "/sys/firmware/dmi/tables/DMI"}) {
     EXPECT_NE(source.find(name), std::string::npos) << name;
   }
+  // kestro-snapshot's tells what a snapshot gives away.
+  const std::string snapshotPage = std::string(KESTRO_SOURCE_DIR) + "/doc/kestro-snapshot.1";
+  EXPECT_NE(testing::ReadFile(snapshotPage).find("serial numbers of the system"), std::string::npos);
   if (testing::RunProcess({"groff", "--version"}).exitCode != 0) GTEST_SKIP() << "groff is not installed";
-  const ProcessResult lint = testing::RunProcess({"groff", "-man", "-Tutf8", "-ww", "-z", page});
-  EXPECT_EQ(lint.exitCode, 0);
-  EXPECT_EQ(lint.err, "");
+  for (const std::string& formatted : {page, snapshotPage}) {
+    const ProcessResult lint = testing::RunProcess({"groff", "-man", "-Tutf8", "-ww", "-z", formatted});
+    EXPECT_EQ(lint.exitCode, 0) << formatted;
+    EXPECT_EQ(lint.err, "") << formatted;
+  }
 }
 
 TEST(KestroInstall, PutsTheProgramAndItsManPageInPlace) {
@@ -197,9 +202,11 @@ TEST(KestroInstall, PutsTheProgramAndItsManPageInPlace) {
   const ProcessResult install =
       testing::RunProcess({KESTRO_CMAKE, "--install", KESTRO_BUILD_DIR, "--prefix", prefix.path()});
   ASSERT_EQ(install.exitCode, 0) << install.out << install.err;
-  EXPECT_EQ(::access((prefix / "bin/kestro").c_str(), X_OK), 0);
-  EXPECT_EQ(testing::ReadFile(prefix / "share/man/man1/kestro.1"),
-            testing::ReadFile(std::string(KESTRO_SOURCE_DIR) + "/doc/kestro.1"));
+  for (const std::string program : {"kestro", "kestro-snapshot"}) {
+    EXPECT_EQ(::access((prefix / "bin/" + program).c_str(), X_OK), 0) << program;
+    EXPECT_EQ(testing::ReadFile(prefix / "share/man/man1/" + program + ".1"),
+              testing::ReadFile(std::string(KESTRO_SOURCE_DIR) + "/doc/" + program + ".1"));
+  }
   EXPECT_EQ(testing::RunProcess({prefix / "bin/kestro", "--version"}).out, "Kestro 1.00\n");
 }
 

@@ -91,6 +91,24 @@ TEST_F(ReportFile, ReplacesALongerFileCompletelyAndKeepsItsMode) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+// A file for its owner only is 0600 whatever the umask allows or the file it
+// replaces had.
+TEST_F(ReportFile, AFileForItsOwnerOnlyIs0600) {
+  const struct {
+    mode_t umask, before;  // before 0: no file to replace
+  } rows[] = {{0, 0}, {0, 0666}, {0277, 0}};
+  const mode_t previousMask = ::umask(0);
+  for (const auto& row : rows) {
+    if (row.before != 0) ::chmod(Path("f").c_str(), row.before);
+    if (row.before == 0) fs::remove(Path("f"));
+    ::umask(row.umask);
+    ReplaceFileContents(FromUtf8(Path("f")), "after", ReportTarget::NamedByUser, FileAccess::OwnerOnly);
+    struct stat st {};
+    EXPECT_EQ(::stat(Path("f").c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0600u) << std::oct << row.before;
+  }
+  ::umask(previousMask);
+}
+
 TEST_F(ReportFile, AMissingDirectoryFailsAndCreatesNothing) {
   EXPECT_EQ(ErrorNumberOf(Path("missing/r.ini"), "x"), ENOENT);
   EXPECT_TRUE(Names().empty());

@@ -6,3 +6,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/doc/kestro.1 DESTINATION ${CMAKE_INSTALL_MAN
 if(TARGET kestro-viewer-qt)
   add_dependencies(kestro kestro-viewer-qt)
 endif()
+
+# kestro-snapshot: records what kestro reads here as a snapshot for kestro-replay.
+add_executable(kestro-snapshot ${CMAKE_CURRENT_LIST_DIR}/snapshot_main.cpp)
+target_link_libraries(kestro-snapshot PRIVATE kestro_app kestro_warnings kestro_static_runtime)
+install(TARGETS kestro-snapshot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/doc/kestro-snapshot.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

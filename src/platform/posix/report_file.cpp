@@ -258,9 +258,10 @@ struct NewFile {
   bool unnamed;
 };
 
-NewFile CreateNewFile(FatalSignalCleanup& cleanup, int directory, const OwnDescriptors& own, const std::string& path) {
+NewFile CreateNewFile(FatalSignalCleanup& cleanup, int directory, const OwnDescriptors& own, mode_t mode,
+                      const std::string& path) {
   if (own.Available()) {
-    UniqueFd unnamed(::openat(directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    UniqueFd unnamed(::openat(directory, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
     if (unnamed.get() >= 0) return {std::move(unnamed), true};
     if (!TemporaryFilesUnsupported(errno)) Fail(errno, kCannotCreate, path);
   }
@@ -268,7 +269,7 @@ NewFile CreateNewFile(FatalSignalCleanup& cleanup, int directory, const OwnDescr
   NameTemporaryFile(
       cleanup, directory,
       [&](const char* name) {
-        fd = ::openat(directory, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = ::openat(directory, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         return fd >= 0 ? 0 : errno;
       },
       path);
@@ -288,13 +289,18 @@ UniqueFd OpenDirectory(const std::string& directory, const std::string& path) {
 // Writes a new file beside `path` and renames it over `path`. The data is
 // flushed before the rename and the directory after it, so that a power loss
 // leaves the old report or the new one. `keptMode` is the replaced file's
-// mode; without it the new file gets 0666 less the umask.
+// mode; without it the new file gets 0666 less the umask. A file for its
+// owner only is 0600 either way, and is created so: a named temporary file
+// is open to others' open() from its creation on.
 void ReplaceAtomically(const std::string& path, std::string_view bytes, std::optional<mode_t> keptMode,
-                       const OwnDescriptors& own) {
+                       FileAccess access, const OwnDescriptors& own) {
+  constexpr mode_t kOwnerOnly = 0600;
+  if (access == FileAccess::OwnerOnly) keptMode = kOwnerOnly;
   const PlacedName place = SplitPath(path);
   const UniqueFd directory = OpenDirectory(place.directory, path);
   FatalSignalCleanup cleanup;
-  NewFile created = CreateNewFile(cleanup, directory.get(), own, path);
+  NewFile created =
+      CreateNewFile(cleanup, directory.get(), own, access == FileAccess::OwnerOnly ? kOwnerOnly : 0666, path);
   const int fd = created.file.get();
   if (keptMode && ::fchmod(fd, *keptMode) != 0) Fail(errno, kCannotCreate, path);
   WriteAndFlush(fd, bytes, path);
@@ -319,7 +325,8 @@ void ReplaceAtomically(const std::string& path, std::string_view bytes, std::opt
 
 }  // namespace
 
-void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes, ReportTarget target) {
+void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes, ReportTarget target,
+                         FileAccess access) {
   const std::string path = ToUtf8(widePath);
   if (path.empty()) Fail(ENOENT, kCannotCreate, path);
   if (path.back() == '/') Fail(EISDIR, kCannotCreate, path);
@@ -330,7 +337,7 @@ void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes,
   const UniqueFd found(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
   if (found.get() < 0) {
     if (errno != ENOENT) Fail(errno, kCannotCreate, path);
-    ReplaceAtomically(path, bytes, std::nullopt, own);
+    ReplaceAtomically(path, bytes, std::nullopt, access, own);
     return;
   }
   struct stat status {};
@@ -343,7 +350,7 @@ void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes,
       // The rename would get past a file the user may not write; refuse as
       // truncating it would have.
       if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) Fail(errno, kCannotWrite, path);
-      ReplaceAtomically(path, bytes, status.st_mode & 0777, own);
+      ReplaceAtomically(path, bytes, status.st_mode & 0777, access, own);
       return;
     case S_IFLNK:
       if (const std::optional<int> descriptor = own.NamedBy(path)) return WriteIntoDescriptor(*descriptor, bytes, path);
@@ -361,7 +368,7 @@ void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes,
   }
   // A link, or a device or FIFO someone may have planted under the default
   // name: replaced by the report, never written through.
-  ReplaceAtomically(path, bytes, std::nullopt, own);
+  ReplaceAtomically(path, bytes, std::nullopt, access, own);
 }
 
 }  // namespace kestro

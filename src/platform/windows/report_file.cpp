@@ -102,7 +102,10 @@ void ReplaceAtomically(const std::wstring& path, std::string_view bytes) {
 
 }  // namespace
 
-void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes, ReportTarget /*target*/) {
+// `access` changes nothing here: the new file takes the access rules its
+// folder hands down, as every file made there does.
+void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes, ReportTarget /*target*/,
+                         FileAccess /*access*/) {
   const std::wstring path = ToWide(widePath);
   if (path.empty()) Fail(ERROR_PATH_NOT_FOUND, "cannot create the report file", path);
   // Decided before anything is opened: opening a disk for writing is already
