@@ -36,6 +36,6 @@ target_link_libraries(kestro-replay PRIVATE kestro_windows_app kestro_windows_ex
 add_executable(kestro-wmi-snapshot ${CMAKE_CURRENT_LIST_DIR}/wmi_snapshot_main.cpp ${KESTRO_WINDOWS_CONSOLE_OUTPUT}
   ${CMAKE_CURRENT_LIST_DIR}/console_programs.rc)
 target_link_libraries(kestro-wmi-snapshot PRIVATE
-  kestro_windows_app kestro_windows_executable nlohmann_json::nlohmann_json kestro_warnings)
+  kestro_windows_app kestro_windows_executable kestro_warnings)
 
 install(TARGETS Kestro kestro-replay kestro-wmi-snapshot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -9,7 +9,6 @@
 // written.
 #include <windows.h>
 
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "app/windows/argument_text.h"
@@ -18,64 +17,23 @@
 #include "core/text.h"
 #include "platform/console.h"
 #include "platform/report_file.h"
-#include "wmi/classes_read.h"
+#include "wmi/snapshot_writer.h"
 #include "wmi/windows/wmi_source.h"
-
-namespace {
-
-using Json = nlohmann::ordered_json;
-
-Json ValueOf(const kestro::PropertyValue& value) {
-  if (const auto* text = std::get_if<std::u16string>(&value)) return kestro::ToUtf8(*text);
-  if (const auto* bytes = std::get_if<kestro::Bytes>(&value)) return *bytes;
-  return nullptr;
-}
-
-// The records of the class `read` with the properties Kestro reads from it.
-Json CaptureClass(kestro::RecordSource& source, const kestro::ClassRead& read) {
-  Json records = Json::array();
-  kestro::ForEachRecord(source, read, [&](const kestro::Record& record) {
-    Json properties = Json::object();
-    for (const std::u16string_view property : read.properties) {
-      if (property.empty()) continue;
-      try {
-        properties[kestro::ToUtf8(property)] = ValueOf(record.Get(property));
-      } catch (const kestro::RuntimeError& error) {
-        // Left out: replaying reads it and fails, as Kestro.exe does here.
-        kestro::ShowFailure(kestro::OneLine("kestro-wmi-snapshot: " + kestro::ToUtf8(read.className) + "." +
-                                            kestro::ToUtf8(property) + " left out: " + error.text()));
-      }
-    }
-    records.push_back(std::move(properties));
-  });
-  return records;
-}
-
-Json CaptureSnapshot() {
-  kestro::WmiSource source;
-  Json snapshot = Json::object();
-  for (const kestro::ClassRead& read : kestro::wmi::kClassesRead) {
-    Json& captured = snapshot[kestro::ToUtf8(read.nameSpace)][kestro::ToUtf8(read.className)];
-    try {
-      captured = CaptureClass(source, read);
-    } catch (const kestro::RuntimeError& error) {
-      captured = Json{{"error", error.number()}, {"message", error.text()}};
-    }
-  }
-  return snapshot;
-}
-
-}  // namespace
 
 int wmain() {
   const std::u16string commandLine = kestro::FromWide(::GetCommandLineW());
   const kestro::FirstWord output = kestro::SplitFirstWord(kestro::ArgumentTextOf(commandLine));
   try {
-    const std::string json = CaptureSnapshot().dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    kestro::WmiSource source;
+    const kestro::RecordedSnapshot snapshot = kestro::RecordSnapshot(source);
+    // Left out: replaying reads it and fails, as Kestro.exe does here.
+    for (const std::string& line : snapshot.leftOut)
+      kestro::ShowFailure(kestro::OneLine("kestro-wmi-snapshot: " + line));
     if (output.word.empty()) {
-      kestro::PrintInformation(json);
+      kestro::PrintInformation(snapshot.json);
     } else {
-      kestro::ReplaceFileContents(output.word, json);
+      kestro::ReplaceFileContents(output.word, snapshot.json, kestro::ReportTarget::NamedByUser,
+                                  kestro::FileAccess::OwnerOnly);
     }
     return 0;
   } catch (const kestro::RuntimeError& error) {
