@@ -118,10 +118,11 @@ void ReplaceFileContents(const std::u16string& widePath, std::string_view bytes,
   // Opening the existing target for writing (without changing it) refuses a
   // read-only or locked file as truncating it would have, and tells a disk
   // file, which is replaced, from a device such as CON or NUL, which is
-  // written directly.
+  // written directly. A symbolic link or junction there is opened itself,
+  // never what it points to (which may be a disk), and is replaced.
   ScopedHandle existing(::CreateFileW(path.c_str(), GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!existing.valid()) {
     if (::GetLastError() != ERROR_FILE_NOT_FOUND) FailWithLastError("cannot create the report file", path);
     ReplaceAtomically(path, bytes);
