@@ -2,6 +2,7 @@
 # Builds the Debian packages kestro and kestro-viewer from a release build of
 # their own (build/package-build, prefix /usr, no tests) into build/packages/,
 # then has lintian check them: an error fails the build, warnings are shown.
+# Then the Windows installer and zip (scripts/build-windows-packages.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build/package-build
@@ -21,3 +22,5 @@ rm -rf "$packages/cpack"
 
 lintian --fail-on error --tag-display-limit 0 --allow-root "$packages"/*.deb
 ls -l "$packages"
+
+"$top/scripts/build-windows-packages.sh"

@@ -14,13 +14,4 @@ packages=(
   dpkg-dev fakeroot file lintian man-db
 )
 
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
-"${as_root[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+exec "$(dirname "$0")/install-missing.sh" "${packages[@]}"

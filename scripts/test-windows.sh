@@ -21,16 +21,7 @@ packages=(
   wine wine64 fonts-wine libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
   xvfb xdotool imagemagick
 )
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  "${as_root[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+"$top/scripts/install-missing.sh" "${packages[@]}"
 
 linux_replay=${KESTRO_LINUX_REPLAY:-}
 if [ -z "$linux_replay" ]; then

@@ -1,6 +1,7 @@
 // Kestro.exe's version record, read with the functions that Windows' file
 // properties use (GetFileVersionInfo, VerQueryValue), and its manifest, read
-// as the loader finds it.
+// as the loader finds it, and its message table, read as the event log's
+// viewer reads it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -100,6 +101,24 @@ TEST(Manifest, DeclaresLongPathAwareness) {
   ::FreeLibrary(exe);
   EXPECT_NE(manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"),
             std::string::npos);
+}
+
+// Event id 1, the failure that event_log.cpp reports, shows its one
+// insertion string as it is, '%' and all.
+TEST(MessageTable, EventOneIsTheFailureLine) {
+  const std::wstring path = KestroExePath();
+  if (path.empty()) GTEST_SKIP() << "KESTRO_EXE names no Kestro.exe";
+  const HMODULE exe = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(exe, nullptr);
+  const wchar_t* line = L"Kestro: run-time error 5: C:\\100% full";
+  const DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(line)};
+  wchar_t shown[256] = {};
+  const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, exe, 1,
+                                        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), shown, 256,
+                                        reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(arguments)));
+  ::FreeLibrary(exe);
+  ASSERT_NE(length, 0u) << "error " << ::GetLastError();
+  EXPECT_EQ(std::wstring(shown, length), std::wstring(line) + L"\r\n");
 }
 
 }  // namespace

@@ -21,6 +21,23 @@ set(KESTRO_WINDOWS_CONSOLE_OUTPUT ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/f
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/kestro.rc ${CMAKE_CURRENT_LIST_DIR}/console_programs.rc
   PROPERTIES OBJECT_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/kestro.manifest)
 
+# The message table that the event log's viewer finds through the
+# registration of the source "Kestro" (EventMessageFile = Kestro.exe):
+# compiled by windmc, the resource compiler's companion, into a folder of its
+# own that kestro.rc includes from.
+string(REGEX REPLACE "windres([^/]*)$" "windmc\\1" _kestro_windmc_guess "${CMAKE_RC_COMPILER}")
+find_program(KESTRO_WINDMC NAMES "${_kestro_windmc_guess}" windmc REQUIRED)
+set(_kestro_messages ${CMAKE_CURRENT_BINARY_DIR}/kestro_messages)
+add_custom_command(
+  OUTPUT ${_kestro_messages}/kestro_messages.rc ${_kestro_messages}/MSG00001.bin
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_kestro_messages}
+  COMMAND ${KESTRO_WINDMC} -h ${_kestro_messages} -r ${_kestro_messages} ${CMAKE_CURRENT_LIST_DIR}/kestro_messages.mc
+  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/kestro_messages.mc
+  VERBATIM)
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/kestro.rc PROPERTIES
+  INCLUDE_DIRECTORIES ${_kestro_messages}
+  OBJECT_DEPENDS "${CMAKE_CURRENT_LIST_DIR}/kestro.manifest;${_kestro_messages}/kestro_messages.rc;${_kestro_messages}/MSG00001.bin")
+
 add_executable(Kestro WIN32
   ${CMAKE_CURRENT_LIST_DIR}/kestro_main.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/failure_message_box.cpp
