@@ -26,7 +26,7 @@ def time_round(order, runs):
         command = ["hyperfine", "-N", "--style", "none", "--output", "null", "-w", "10", "-r", str(runs),
                    "--export-json", export.name]
         command += [c for _, c in order]
-        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return json.load(open(export.name))["results"]
 
 
