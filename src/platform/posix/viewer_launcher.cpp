@@ -46,7 +46,8 @@ class LaunchedViewer final : public ReportViewer {
                                                                  reportText.size() * sizeof(char16_t)));
   }
 
-  // Returns only when the viewer program cannot be started.
+  // Never returns: the viewer program takes this process over (its exit
+  // status is the run's), or why it could not is thrown.
   int RunUntilClosed() override {
     if (::fcntl(report_.get(), F_SETFD, 0) != 0) Fail(errno);
     std::string descriptorSwitch = std::string(kReportDescriptorSwitch) + std::to_string(report_.get());
