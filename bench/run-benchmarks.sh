@@ -44,7 +44,7 @@ echo
 "$top/bench/kestro_on_fixture.sh" "$rounds" "$out"
 echo
 
-echo "## File-mode start-up with and without the viewer module"
+echo "## File-mode start-up with and without the viewer built"
 echo
 cmake -S "$top" -B "$top/build/bench-noviewer" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRO_BUILD_TESTS=OFF \
   -DKESTRO_BUILD_VIEWER=OFF >/dev/null

@@ -1,7 +1,7 @@
 # The Debian packages, made by CPack's DEB generator from the install rules
 # (./scripts/build-packages.sh drives it): "kestro" holds every rule without a
 # component of its own (the programs and their manual pages), "kestro-viewer"
-# the Qt viewer module, so that the programs' package pulls in no Qt.
+# the Qt viewer program, so that the programs' package pulls in no Qt.
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
   return()
 endif()
@@ -12,7 +12,7 @@ set(CPACK_PACKAGE_VENDOR "The Kestro authors")
 # The programs' own version ("Kestro 1.00"), not CMake's three-part one.
 set(CPACK_PACKAGE_VERSION 1.00)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
-# The programs find the module from their own place; both must come from the
+# The programs find the viewer from their own place; both must come from the
 # prefix the build was configured for.
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
@@ -33,13 +33,14 @@ system and base board, the PCI and USB devices - and writes the result as one
 INI-style report, Kestro.ini. kestro-replay writes the report of a machine
 described by a JSON snapshot instead.")
 
-# The module is built with the programs and fits only their build.
+# The viewer is built with the programs and fits only their build: the
+# report is handed over as they hand it.
 set(CPACK_DEBIAN_VIEWER_PACKAGE_NAME kestro-viewer)
 set(CPACK_DEBIAN_VIEWER_PACKAGE_DEPENDS "kestro (= ${CPACK_PACKAGE_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})")
 set(CPACK_DEBIAN_VIEWER_DESCRIPTION "Qt window for Kestro's report
 The Qt 6 Widgets window in which kestro and kestro-replay show the report
-instead of writing it, when run with /SHOWDIALOG. It is a module that the
-programs load only for that switch.")
+instead of writing it, when run with /SHOWDIALOG. It is a program of its own,
+kestro-viewer, that they become only for that switch.")
 
 # Debian's own rules for the staged files: compressed manual pages, the
 # copyright file and changelog.Debian.gz.

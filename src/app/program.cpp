@@ -14,7 +14,7 @@ namespace {
 
 class PlatformOutput : public ReportOutput {
  public:
-  explicit PlatformOutput(ReportTarget target) : target_(target) {}
+  PlatformOutput(ReportTarget target, const std::string& programName) : target_(target), programName_(programName) {}
 
   void WriteReportFile(const std::u16string& outputPath, std::u16string_view reportText) override {
     std::string bytes = ToAnsiBytes(reportText);
@@ -23,7 +23,7 @@ class PlatformOutput : public ReportOutput {
   }
 
   void ShowReportWindow(std::u16string_view reportText) override {
-    viewer_ = OpenReportViewer();
+    viewer_ = OpenReportViewer(programName_);
     viewer_->ShowReportWindow(reportText);
   }
 
@@ -31,6 +31,7 @@ class PlatformOutput : public ReportOutput {
 
  private:
   ReportTarget target_;
+  const std::string& programName_;
   std::unique_ptr<ReportViewer> viewer_;
 };
 
@@ -60,7 +61,7 @@ std::optional<int> Program::AnswerInformationalArgument(std::span<const std::u16
 int Program::Run(const CommandLine& commandLine, const SourceFactory& makeSource) const {
   try {
     const std::unique_ptr<RecordSource> source = makeSource();
-    PlatformOutput output(TargetOf(commandLine));
+    PlatformOutput output(TargetOf(commandLine), name_);
     if (RunKestro(commandLine, *source, output) == RunOutcome::WindowShown) return output.LiveUntilWindowCloses();
     return 0;
   } catch (const RuntimeError& error) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Start-up of a file-mode run of kestro-replay with the viewer module built
-# beside it and in a build without it (-DKESTRO_BUILD_VIEWER=OFF): the module
-# is loaded only for /SHOWDIALOG, so the two should be within noise. For
-# scale, a third run loads the module and Qt (/SHOWDIALOG without a display).
+# Start-up of a file-mode run of kestro-replay with the viewer program built
+# beside it and in a build without it (-DKESTRO_BUILD_VIEWER=OFF): the viewer
+# is started only for /SHOWDIALOG, so the two should be within noise. For
+# scale, a third run becomes the viewer and loads Qt (/SHOWDIALOG without a
+# display).
 # Builds both (RelWithDebInfo, as the tests) under build/bench-*, then runs
 # hyperfine.
 # Usage: tests/viewer/bench_file_mode_startup.sh [RUNS]
@@ -19,17 +20,17 @@ for variant in viewer:ON noviewer:OFF; do
     exit 1
   fi
 done
-[ -e "$top/build/bench-viewer/src/kestro-viewer-qt.so" ] || { echo "the viewer module was not built" >&2; exit 1; }
-[ ! -e "$top/build/bench-noviewer/src/kestro-viewer-qt.so" ] || { echo "stale viewer module" >&2; exit 1; }
+[ -e "$top/build/bench-viewer/src/kestro-viewer" ] || { echo "the viewer was not built" >&2; exit 1; }
+[ ! -e "$top/build/bench-noviewer/src/kestro-viewer" ] || { echo "stale viewer program" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 snapshot="$top/tests/viewer/viewer_snapshot.json"
 cd "$work"
 hyperfine -N --warmup 100 --runs "$runs" --export-json "$work/result.json" \
-  -n "with viewer module" "$top/build/bench-viewer/src/kestro-replay $snapshot /PNP /Type1 /File:$work/a.ini" \
+  -n "with viewer built" "$top/build/bench-viewer/src/kestro-replay $snapshot /PNP /Type1 /File:$work/a.ini" \
   -n "without viewer" "$top/build/bench-noviewer/src/kestro-replay $snapshot /PNP /Type1 /File:$work/b.ini" \
-  -n "reference: /SHOWDIALOG, no display (loads the module and Qt, then fails)" -i \
+  -n "reference: /SHOWDIALOG, no display (becomes the viewer, loads Qt, then fails)" -i \
   "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $top/build/bench-viewer/src/kestro-replay $snapshot /SHOWDIALOG"
 python3 - "$work/result.json" <<'PY'
 import json, sys

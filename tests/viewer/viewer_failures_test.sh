@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # kestro-replay /SHOWDIALOG where no window can be opened: each run ends with
 # a run-time error that says why, exit status 1 and no file written.
-# Usage: viewer_failures_test.sh KESTRO-REPLAY SNAPSHOT MODULE INSTALLED-DIR
-# (INSTALLED-DIR: where an installed program finds the module, from its own
+# Usage: viewer_failures_test.sh KESTRO-REPLAY SNAPSHOT KESTRO-VIEWER INSTALLED-DIR
+# (INSTALLED-DIR: where an installed program finds kestro-viewer, from its own
 # folder)
 set -euo pipefail
-replay=$1 snapshot=$2 module=$3 installed_dir=$4
+replay=$1 snapshot=$2 viewer=$3 installed_dir=$4
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -59,20 +59,25 @@ if ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland*.so >/dev/null 2>&1; then
   kill $!
 fi
 
-# The executable alone, without the module beside it or where it is installed.
+# The executable alone, without the viewer beside it or where it is installed.
 mkdir -p "$work/alone/bin"
 cp "$replay" "$work/alone/bin/kestro-replay"
-expect_failure module-missing "^kestro-replay: run-time error 1002: .*no viewer module found \\(looked for $work/alone/bin/kestro-viewer-qt.so and $work/alone/.*/kestro-viewer-qt.so;" \
+expect_failure viewer-missing "^kestro-replay: run-time error 1002: .*no viewer program found \\(looked for $work/alone/bin/kestro-viewer and $work/alone/.*/kestro-viewer;" \
   "$work/alone/bin/kestro-replay" "$snapshot" /SHOWDIALOG
 
-# Installed: the module in its folder relative to the program's, which gets
-# as far as looking for a display.
+# A viewer that cannot be started is reported, not passed over.
 mkdir -p "$work/alone/bin/$installed_dir"
-cp "$module" "$work/alone/bin/$installed_dir/"
-expect_failure installed-module-found '^kestro-replay: run-time error 1002: .*there is no display' \
+install -m 644 "$viewer" "$work/alone/bin/$installed_dir/"
+expect_failure viewer-not-executable "^kestro-replay: run-time error 1002: .*cannot start '$work/alone/.*/kestro-viewer': Permission denied$" \
+  "$work/alone/bin/kestro-replay" "$snapshot" /SHOWDIALOG
+
+# Installed: the viewer in its folder relative to the program's, which gets
+# as far as looking for a display.
+chmod 755 "$work/alone/bin/$installed_dir/kestro-viewer"
+expect_failure installed-viewer-found '^kestro-replay: run-time error 1002: .*there is no display' \
   "${no_display[@]}" "$work/alone/bin/kestro-replay" "$snapshot" /SHOWDIALOG
 
-# Started through a symbolic link, the module is still found beside the real
+# Started through a symbolic link, the viewer is still found beside the real
 # executable: the run gets as far as looking for a display.
 mkdir "$work/linked"
 ln -s "$replay" "$work/linked/kestro-replay"

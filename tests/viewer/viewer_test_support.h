@@ -1,7 +1,7 @@
 #pragma once
 
-// Opens the real viewer module, as kestro does for "/SHOWDIALOG", and finds
-// its window among the application's widgets for the tests to look at.
+// Opens the real Qt viewer in the test's process, as kestro-viewer does for
+// "/SHOWDIALOG", and finds its window among the application's widgets for the tests to look at.
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -11,12 +11,12 @@
 #include <string>
 
 #include "app/run.h"
-#include "platform/posix/viewer_loader.h"
 #include "platform/snapshot_file.h"
+#include "ui/qt/qt_viewer.h"
 
 namespace kestro::viewer_test {
 
-inline std::unique_ptr<ReportViewer> OpenViewer() { return OpenReportViewerModule(KESTRO_VIEWER_MODULE); }
+inline std::unique_ptr<ReportViewer> OpenViewer() { return OpenQtReportViewer(); }
 
 // The report of the test snapshot with every section: 70 lines, some of
 // them wider than the window.

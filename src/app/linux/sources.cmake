@@ -3,8 +3,8 @@ add_executable(kestro ${CMAKE_CURRENT_LIST_DIR}/kestro_main.cpp)
 target_link_libraries(kestro PRIVATE kestro_app kestro_warnings kestro_static_runtime)
 install(TARGETS kestro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/doc/kestro.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-if(TARGET kestro-viewer-qt)
-  add_dependencies(kestro kestro-viewer-qt)
+if(TARGET kestro-viewer)
+  add_dependencies(kestro kestro-viewer)
 endif()
 
 # kestro-snapshot: records what kestro reads here as a snapshot for kestro-replay.

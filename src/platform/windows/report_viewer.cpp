@@ -6,7 +6,8 @@
 
 namespace kestro {
 
-std::unique_ptr<ReportViewer> OpenReportViewer() {
+// Failures are reported by the program itself, which knows its name.
+std::unique_ptr<ReportViewer> OpenReportViewer(const std::string& /*programName*/) {
   // A window nobody can see is never closed, and the run would never end.
   if (const auto reason = WhyNobodySeesThisProcessWindows()) {
     throw RuntimeError(ErrorCode::NoViewer,

@@ -1,5 +1,6 @@
-// The viewer module: KestroUI in a Qt application, opened through the one
-// entry point that the program looks up after loading the module.
+// KestroUI in a Qt application, on the display that the checks chose.
+#include "ui/qt/qt_viewer.h"
+
 #include <xcb/xcb.h>
 
 #include <QApplication>
@@ -9,13 +10,11 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "core/error.h"
 #include "ui/qt/display_check.h"
 #include "ui/qt/kestro_ui.h"
-#include "ui/viewer_module.h"
 
 namespace kestro {
 namespace {
@@ -97,23 +96,17 @@ class ProcessDisplayProbe final : public DisplayProbe {
 };
 
 }  // namespace
-}  // namespace kestro
 
-extern "C" __attribute__((visibility("default"))) void KestroOpenReportViewerV1(
-    kestro::ViewerModuleResult& result) noexcept {
-  static_assert(std::is_same_v<decltype(&KestroOpenReportViewerV1), kestro::ViewerModuleEntry>);
+std::unique_ptr<ReportViewer> OpenQtReportViewer() {
+  const DisplayEnvironment environment = DisplayEnvironment::OfThisProcess();
+  ProcessDisplayProbe probe(environment.x11Display);
+  const DisplayChoice choice = ChooseDisplay(environment, probe);
+  if (!choice.problem.empty()) throw RuntimeError(ErrorCode::NoViewer, choice.problem);
   try {
-    const kestro::DisplayEnvironment environment = kestro::DisplayEnvironment::OfThisProcess();
-    kestro::ProcessDisplayProbe probe(environment.x11Display);
-    kestro::DisplayChoice choice = kestro::ChooseDisplay(environment, probe);
-    if (!choice.problem.empty()) {
-      result.errorNumber = static_cast<std::int64_t>(kestro::ErrorCode::NoViewer);
-      result.errorText = std::move(choice.problem);
-      return;
-    }
-    result.viewer = std::make_unique<kestro::QtReportViewer>(choice.qtPlatform);
+    return std::make_unique<QtReportViewer>(choice.qtPlatform);
   } catch (const std::exception& error) {
-    result.errorNumber = static_cast<std::int64_t>(kestro::ErrorCode::ViewerFailed);
-    result.errorText = std::string("the window cannot be shown: ") + error.what();
+    throw RuntimeError(ErrorCode::ViewerFailed, std::string("the window cannot be shown: ") + error.what());
   }
 }
+
+}  // namespace kestro

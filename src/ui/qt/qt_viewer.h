@@ -1,0 +1,14 @@
+#pragma once
+
+#include <memory>
+
+#include "ui/viewer.h"
+
+namespace kestro {
+
+// The Qt viewer of this process: the form KestroUI in a Qt application on
+// the display that answers (display_check.h). Throws RuntimeError 1002 when
+// there is no display to show it on; one application per process.
+std::unique_ptr<ReportViewer> OpenQtReportViewer();
+
+}  // namespace kestro
