@@ -111,8 +111,13 @@ std::u16string AsciiLowerCase(std::u16string_view text) {
 }
 
 bool EqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); });
+  if (a.size() != b.size()) return false;
+  // Names are mostly compared with themselves in the same case: the letters
+  // are folded only where the units differ.
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
 }
 
 std::size_t FindExact(std::u16string_view text, std::u16string_view what) {

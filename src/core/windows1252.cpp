@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace kestro {
 namespace {
@@ -45,10 +46,16 @@ std::string ToWindows1252(std::u16string_view text) {
   constexpr std::size_t kBlock = 16;
   while (i < text.size()) {
     if (i + kBlock <= text.size()) {
+      // Narrowed into a local block first: stores into the string's own
+      // bytes might alias the text, and the compiler would not vectorise.
+      char narrowed[kBlock];
       char16_t seen = 0;
-      for (std::size_t k = 0; k < kBlock; ++k) seen |= text[i + k];
+      for (std::size_t k = 0; k < kBlock; ++k) {
+        seen |= text[i + k];
+        narrowed[k] = static_cast<char>(text[i + k]);
+      }
       if (seen < 0x80) {
-        for (std::size_t k = 0; k < kBlock; ++k) out[n + k] = static_cast<char>(text[i + k]);
+        std::memcpy(out.data() + n, narrowed, kBlock);
         i += kBlock;
         n += kBlock;
         continue;

@@ -9,14 +9,15 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // `value` in uppercase hex, at least `digits` digits.
 void AppendHex(std::string& out, std::uint32_t value, int digits) {
+  // Filled from its end and appended in one piece.
   char text[8];
-  int length = 0;
+  int first = 8;
   do {
-    text[length++] = kHexDigits[value & 0xF];
+    text[--first] = kHexDigits[value & 0xF];
     value >>= 4;
-  } while (value != 0 && length < 8);
-  while (length < digits) text[length++] = '0';
-  while (length > 0) out += text[--length];
+  } while (value != 0 && first > 0);
+  while (8 - first < digits) text[--first] = '0';
+  out.append(text + first, static_cast<std::size_t>(8 - first));
 }
 
 std::size_t ComponentCount(std::string_view path) {
@@ -188,17 +189,22 @@ std::uint32_t Fnv1a32(std::string_view text) {
 }
 
 std::u16string PnpEntityObjectPath(std::u16string_view hostName, std::string_view deviceInstanceId) {
-  std::u16string path;
-  path.reserve(hostName.size() + deviceInstanceId.size() + 48);
-  path += u"\\\\";
-  for (char16_t c : hostName) path += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
-  path += u"\\root\\cimv2:Win32_PnPEntity.DeviceID=\"";
+  // Sized once and written through a pointer: this runs for every device,
+  // and appending unit by unit costs a capacity check each.
+  constexpr std::u16string_view kHead = u"\\\\";
+  constexpr std::u16string_view kMiddle = u"\\root\\cimv2:Win32_PnPEntity.DeviceID=\"";
+  const auto escaped = static_cast<std::size_t>(
+      std::count_if(deviceInstanceId.begin(), deviceInstanceId.end(), [](char c) { return c == '\\' || c == '"'; }));
+  std::u16string path(kHead.size() + hostName.size() + kMiddle.size() + deviceInstanceId.size() + escaped + 1, u'\0');
+  char16_t* out = std::copy(kHead.begin(), kHead.end(), path.data());
+  for (char16_t c : hostName) *out++ = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
+  out = std::copy(kMiddle.begin(), kMiddle.end(), out);
   for (char c : deviceInstanceId) {
-    if (c == '\\' || c == '"') path += u'\\';
+    if (c == '\\' || c == '"') *out++ = u'\\';
     // Instance IDs are ASCII: the serials taken into them are checked.
-    path += static_cast<char16_t>(static_cast<unsigned char>(c));
+    *out++ = static_cast<char16_t>(static_cast<unsigned char>(c));
   }
-  path += u'"';
+  *out = u'"';
   return path;
 }
 

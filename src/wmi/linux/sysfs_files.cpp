@@ -1,13 +1,12 @@
 #include "wmi/linux/sysfs_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "base/posix/whole_file.h"
 #include "core/error.h"
 
 namespace kestro::sysfs {
@@ -27,13 +26,14 @@ constexpr std::size_t kChunk = 4096;
 // file system, so a read that returns less than 4096 bytes has reached the
 // end: this saves the second read that would return 0 for each of the many
 // small attribute files a scan reads.
-int ReadRest(int fd, std::string& content) {
+template <typename Content>
+int ReadRest(int fd, Content& content) {
   char buffer[2 * kChunk];  // on the stack: no buffer to clear for each small file
   while (true) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return errno;
-    content.append(buffer, static_cast<std::size_t>(got));
+    content.insert(content.end(), buffer, buffer + got);
     if (static_cast<std::size_t>(got) < kChunk) return 0;
   }
 }
@@ -42,30 +42,33 @@ bool DeviceWentAway(int number) { return number == ENOENT || number == ENODEV; }
 
 }  // namespace
 
+// Opened and listed with plain system calls: opendir would also stat the
+// directory, allocate a 32 KiB buffer and seek back to its start.
 std::optional<Directory> Directory::Open(const std::string& path) {
-  DIR* dir = ::opendir(path.c_str());
-  if (dir == nullptr) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
     FailReading(errno, path);
   }
-  return Directory(UniqueDir(dir), path);
+  return Directory(std::move(fd), path);
 }
-
-int Directory::fd() const { return ::dirfd(dir_.get()); }
 
 std::vector<std::string> Directory::EntryNames() {
   std::vector<std::string> names;
-  ::rewinddir(dir_.get());
+  alignas(dirent64) char buffer[4 * kChunk];
   while (true) {
-    errno = 0;
-    const dirent* entry = ::readdir(dir_.get());
-    if (entry == nullptr) {
-      if (errno != 0) FailReading(errno, path_);
-      break;
+    const ssize_t got = ::getdents64(fd(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    // A directory removed while it is listed ends the listing, as readdir has it.
+    if (got == 0 || (got < 0 && errno == ENOENT)) break;
+    if (got < 0) FailReading(errno, path_);
+    for (ssize_t at = 0; at < got;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+      names.emplace_back(name);
     }
-    const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    names.emplace_back(name);
   }
   return names;
 }
@@ -97,12 +100,17 @@ std::optional<std::string> ReadLinkAt(const Directory& dir, const std::string& n
   }
 }
 
+// Three system calls, as for the attributes: on Linux reading a directory
+// fails with EISDIR by itself, so no stat is needed first.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, const std::string& hint) {
-  const std::optional<std::string> content = kestro::ReadWholeFile(
-      path,
-      {.name = path, .hint = hint, .ifAbsent = IfAbsent::GiveNothing, .maxBytes = UINT64_MAX, .refuseTooLarge = {}});
-  if (!content) return std::nullopt;
-  return std::vector<std::uint8_t>(content->begin(), content->end());
+  const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid()) {
+    if (errno == ENOENT) return std::nullopt;
+    FailReading(errno, path, hint);
+  }
+  std::vector<std::uint8_t> content;
+  if (const int number = ReadRest(file.get(), content)) FailReading(number, path, hint);
+  return content;
 }
 
 }  // namespace kestro::sysfs

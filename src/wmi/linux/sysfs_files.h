@@ -21,17 +21,17 @@ class Directory {
   // failure to open it throws RuntimeError naming `path`.
   static std::optional<Directory> Open(const std::string& path);
 
-  int fd() const;
+  int fd() const { return fd_.get(); }
   const std::string& path() const { return path_; }
 
   // The names of its entries in the order the file system gives them,
-  // without "." and "..".
+  // without "." and "..". Listed once: the descriptor is not rewound.
   std::vector<std::string> EntryNames();
 
  private:
-  Directory(UniqueDir dir, std::string path) : dir_(std::move(dir)), path_(std::move(path)) {}
+  Directory(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
 
-  UniqueDir dir_;
+  UniqueFd fd_;
   std::string path_;
 };
 

@@ -29,35 +29,31 @@ std::optional<std::u16string> ReadDmiText(const std::string& path) {
   return text;
 }
 
-// One device of the cached list; its object path is made when it is read.
+// One device of the cached list, by its object path.
 class SystemDeviceRecord : public Record {
  public:
-  SystemDeviceRecord(std::u16string_view hostName, std::string_view deviceInstanceId)
-      : hostName_(hostName), deviceInstanceId_(deviceInstanceId) {}
+  explicit SystemDeviceRecord(const std::u16string& objectPath) : objectPath_(objectPath) {}
 
   PropertyValue Get(std::u16string_view name) const override {
-    if (EqualIgnoringCase(name, wmi::kPartComponent)) return pnp::PnpEntityObjectPath(hostName_, deviceInstanceId_);
+    if (EqualIgnoringCase(name, wmi::kPartComponent)) return objectPath_;
     ThrowPropertyMissing(ToUtf8(wmi::kSystemDevices.className), name);
   }
 
  private:
-  std::u16string_view hostName_;
-  std::string_view deviceInstanceId_;
+  const std::u16string& objectPath_;
 };
 
 class SystemDeviceRecords : public RecordSet {
  public:
-  SystemDeviceRecords(std::u16string_view hostName, const sysfs::DeviceIdList& devices)
-      : hostName_(hostName), devices_(devices) {}
+  explicit SystemDeviceRecords(const std::vector<std::u16string>& objectPaths) : objectPaths_(objectPaths) {}
 
   std::unique_ptr<Record> Next() override {
-    if (next_ >= devices_.size()) return nullptr;
-    return std::make_unique<SystemDeviceRecord>(hostName_, devices_[next_++]);
+    if (next_ >= objectPaths_.size()) return nullptr;
+    return std::make_unique<SystemDeviceRecord>(objectPaths_[next_++]);
   }
 
  private:
-  std::u16string_view hostName_;
-  const sysfs::DeviceIdList& devices_;
+  const std::vector<std::u16string>& objectPaths_;
   std::size_t next_ = 0;
 };
 
@@ -73,7 +69,7 @@ class SysfsConnection : public Connection {
     if (Is(wmi::kComputerSystem, *className)) return ComputerSystem();
     if (Is(wmi::kBaseBoard, *className)) return BaseBoard();
     if (Is(wmi::kSystemDevices, *className)) {
-      return std::make_unique<SystemDeviceRecords>(source_.hostName(), source_.SystemDevices());
+      return std::make_unique<SystemDeviceRecords>(source_.SystemDeviceObjectPaths());
     }
     throw RuntimeError(wmi::kInvalidClass, "Invalid class: " + ToUtf8(wql) + " in " + ToUtf8(nameSpace_));
   }
@@ -131,6 +127,19 @@ std::unique_ptr<Connection> SysfsSource::Connect(std::u16string_view nameSpace) 
 const sysfs::DeviceIdList& SysfsSource::SystemDevices() {
   if (!devices_) devices_ = std::make_unique<sysfs::DeviceIdList>(sysfs::ScanSystemDevices(root_));
   return *devices_;
+}
+
+// Made once with the list: every query of the list reads every path.
+const std::vector<std::u16string>& SysfsSource::SystemDeviceObjectPaths() {
+  if (!objectPaths_) {
+    const sysfs::DeviceIdList& devices = SystemDevices();
+    objectPaths_ = std::make_unique<std::vector<std::u16string>>();
+    objectPaths_->reserve(devices.size());
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+      objectPaths_->push_back(pnp::PnpEntityObjectPath(hostName_, devices[i]));
+    }
+  }
+  return *objectPaths_;
 }
 
 std::string LocalHostName() {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "wmi/linux/system_devices.h"
 #include "wmi/record_source.h"
@@ -28,11 +29,14 @@ class SysfsSource : public RecordSource {
   const std::string& root() const { return root_; }
   const std::u16string& hostName() const { return hostName_; }
   const sysfs::DeviceIdList& SystemDevices();
+  // The object path of each device of that list, in its order.
+  const std::vector<std::u16string>& SystemDeviceObjectPaths();
 
  private:
   std::string root_;
   std::u16string hostName_;
   std::unique_ptr<sysfs::DeviceIdList> devices_;
+  std::unique_ptr<std::vector<std::u16string>> objectPaths_;
 };
 
 // This machine's host name (gethostname).

@@ -386,6 +386,23 @@ void AddUsbDevices(const std::string& root, DeviceIdList& ids) {
   for (const auto& [place, name, placement] : listed) reader.AddDevice(name, place, placement);
 }
 
+// Calls `visit` with each component of `path` but the empty ones, "." and,
+// unless `keepLeadingParents`, the ".." in front of all others, together with
+// the offset where the component ends.
+template <typename Visit>
+void ForEachPathComponent(std::string_view path, bool keepLeadingParents, Visit&& visit) {
+  bool leading = !keepLeadingParents;
+  for (std::size_t at = 0; at <= path.size();) {
+    const std::size_t end = std::min(path.find('/', at), path.size());
+    const std::string_view component = path.substr(at, end - at);
+    if (!component.empty() && component != "." && !(leading && component == "..")) {
+      leading = false;
+      visit(component, end);
+    }
+    at = end + 1;
+  }
+}
+
 }  // namespace
 
 void DeviceIdList::Add(std::string_view id) {
@@ -430,23 +447,19 @@ std::optional<UsbDeviceName> ParseUsbDeviceName(std::string_view name) {
 }
 
 std::string DevicePathFromLink(std::string_view target) {
-  std::vector<std::string_view> components;
-  std::size_t lastDevices = std::string_view::npos;
-  for (std::size_t at = 0; at <= target.size();) {
-    const std::size_t end = std::min(target.find('/', at), target.size());
-    const std::string_view component = target.substr(at, end - at);
-    if (!component.empty() && component != "." && !(component == ".." && components.empty())) {
-      if (component == "devices") lastDevices = components.size();
-      components.push_back(component);
-    }
-    at = end + 1;
-  }
-  const std::size_t first = lastDevices == std::string_view::npos ? 0 : lastDevices + 1;
+  // Two passes over the components and no list of them: the first finds where
+  // those after the last "devices" begin, the second joins them.
+  std::size_t from = 0;
+  bool afterDevices = false;
+  ForEachPathComponent(target, false, [&](std::string_view component, std::size_t end) {
+    if (component == "devices") from = end, afterDevices = true;
+  });
   std::string path;
-  for (std::size_t i = first; i < components.size(); ++i) {
+  path.reserve(target.size() - from);
+  ForEachPathComponent(target.substr(from), afterDevices, [&](std::string_view component, std::size_t) {
     if (!path.empty()) path += '/';
-    path += components[i];
-  }
+    path += component;
+  });
   return path;
 }
 
