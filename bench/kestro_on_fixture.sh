@@ -5,7 +5,10 @@
 # dmidecode -t 1 reading the same tree (the entry point and DMI under
 # /sys/firmware/dmi/tables), and a trivial C writer making a file of the
 # report's size with kestro's flushes. Output goes to the null device.
-# Needs root.
+# Beside them run two floors (bench/syscall_floor.py): static C programs that
+# make exactly kestro's system calls for each of its two commands and
+# compute nothing, the least any program reading and writing the same can
+# cost. Needs root and strace.
 #   bench/kestro_on_fixture.sh ROUNDS OUT_DIR [RUNS_PER_ROUND]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,10 +32,20 @@ unshare -m --propagation private bash -c "
   size=\$(stat -c %s '$out/fixture.ini')
   echo \"kestro on the fixture tree: \$(grep -c '^PNPDEVICE' '$out/fixture.ini') devices; report \$size bytes.\"
   echo
+  '$kestro' /PNP /Type1  # the report exists from here on, as in every timed run
+  strace -o '$out/null.strace' '$kestro' /PNP /Type1 /File:/dev/null
+  strace -o '$out/file.strace' '$kestro' /PNP /Type1
+  for run in null file; do
+    python3 '$top/bench/syscall_floor.py' \"$out/\$run.strace\" >\"$out/floor-\$run.c\"
+    gcc -O2 -static \"$out/floor-\$run.c\" -o \"$out/floor-\$run\"
+  done
   python3 '$top/bench/whole_runs.py' '$rounds' '$runs' \
     'kestro-null=$kestro /PNP /Type1 /File:/dev/null' \
     'dmidecode-t1=dmidecode -t 1' \
     'kestro-file=$kestro /PNP /Type1' \
     \"trivial-writer=$out/trivial_writer $out/t.ini \$size\" \
-    --compare=kestro-null:dmidecode-t1 --compare=kestro-file:trivial-writer
+    'floor-null=$out/floor-null' 'floor-file=$out/floor-file' \
+    --compare=kestro-null:dmidecode-t1 --compare=kestro-file:trivial-writer \
+    --compare=floor-null:dmidecode-t1 --compare=floor-file:trivial-writer \
+    --compare=kestro-null:floor-null --compare=kestro-file:floor-file
 "
