@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <string_view>
 
 #include "base/posix/sealed_memory_file.h"
 #include "core/error.h"
@@ -22,13 +22,40 @@ namespace {
 
 [[noreturn]] void NoViewer(const std::string& text) { throw RuntimeError(ErrorCode::NoViewer, text); }
 
-std::string ExecutablePath() {
-  std::error_code error;
-  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) {
-    throw RuntimeError(error.value(), "cannot find the viewer program: /proc/self/exe: " + error.message());
+// The folder of this program's file, as the kernel names it: absolute, with
+// no links, "." or ".." in it.
+std::string ExecutableDirectory() {
+  std::string path(256, '\0');
+  while (true) {
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length < 0) {
+      const int error = errno;
+      throw RuntimeError(error, std::string("cannot find the viewer program: /proc/self/exe: ") + std::strerror(error));
+    }
+    if (static_cast<std::size_t>(length) < path.size()) {
+      path.resize(static_cast<std::size_t>(length));
+      break;
+    }
+    path.resize(path.size() * 2);
   }
-  return path.string();
+  path.erase(path.rfind('/') + 1);
+  return path;
+}
+
+// `directory` (ending in '/') followed by the relative path `below`, whose
+// ".." steps take the last folder off rather than staying in the text.
+std::string JoinNormal(std::string directory, std::string_view below) {
+  while (!below.empty()) {
+    const std::size_t end = below.find('/');
+    const std::string_view step = below.substr(0, end);
+    below.remove_prefix(end == std::string_view::npos ? below.size() : end + 1);
+    if (step == "..") {
+      if (directory.size() > 1) directory.erase(directory.rfind('/', directory.size() - 2) + 1);
+    } else if (!step.empty() && step != ".") {
+      directory.append(step).push_back('/');
+    }
+  }
+  return directory;
 }
 
 // Whether `path` names nothing at all, so that the next place may be tried.
@@ -70,9 +97,9 @@ class LaunchedViewer final : public ReportViewer {
 }  // namespace
 
 std::vector<std::string> ViewerProgramCandidates() {
-  const std::filesystem::path directory = std::filesystem::path(ExecutablePath()).parent_path();
-  return {(directory / KESTRO_VIEWER_PROGRAM_FILE).string(),
-          (directory / KESTRO_VIEWER_INSTALLED_DIR / KESTRO_VIEWER_PROGRAM_FILE).lexically_normal().string()};
+  const std::string directory = ExecutableDirectory();
+  return {directory + KESTRO_VIEWER_PROGRAM_FILE,
+          JoinNormal(directory, KESTRO_VIEWER_INSTALLED_DIR) + KESTRO_VIEWER_PROGRAM_FILE};
 }
 
 std::unique_ptr<ReportViewer> OpenReportViewer(const std::string& programName) {
