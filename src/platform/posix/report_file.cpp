@@ -8,13 +8,13 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <climits>
 #include <csignal>
 #include <cstring>
 #include <ctime>
 #include <optional>
 #include <utility>
 
+#include "base/posix/read_link.h"
 #include "base/posix/unique_fd.h"
 #include "core/error.h"
 #include "core/text.h"
@@ -96,11 +96,9 @@ class OwnDescriptors {
       struct stat found {};
       if (directory.get() < 0 || ::fstat(directory.get(), &found) != 0) return std::nullopt;
       if (SameFile(found, identity_)) return DescriptorNumber(place.name);
-      char target[PATH_MAX];
-      const ssize_t length = ::readlinkat(directory.get(), place.name.c_str(), target, sizeof target);
-      if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) return std::nullopt;
-      const std::string next(target, static_cast<std::size_t>(length));
-      path = next.front() == '/' ? next : place.directory + "/" + next;
+      const std::optional<std::string> next = ReadLinkAt(directory.get(), place.name.c_str());
+      if (!next || next->empty()) return std::nullopt;
+      path = next->front() == '/' ? *next : place.directory + "/" + *next;
     }
     return std::nullopt;
   }

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/posix/read_link.h"
 #include "base/posix/sealed_memory_file.h"
 #include "core/error.h"
 #include "platform/report_viewer.h"
@@ -25,21 +26,13 @@ namespace {
 // The folder of this program's file, as the kernel names it: absolute, with
 // no links, "." or ".." in it.
 std::string ExecutableDirectory() {
-  std::string path(256, '\0');
-  while (true) {
-    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (length < 0) {
-      const int error = errno;
-      throw RuntimeError(error, std::string("cannot find the viewer program: /proc/self/exe: ") + std::strerror(error));
-    }
-    if (static_cast<std::size_t>(length) < path.size()) {
-      path.resize(static_cast<std::size_t>(length));
-      break;
-    }
-    path.resize(path.size() * 2);
+  std::optional<std::string> path = ReadLinkAt(AT_FDCWD, "/proc/self/exe");
+  if (!path) {
+    const int error = errno;
+    throw RuntimeError(error, std::string("cannot find the viewer program: /proc/self/exe: ") + std::strerror(error));
   }
-  path.erase(path.rfind('/') + 1);
-  return path;
+  path->erase(path->rfind('/') + 1);
+  return *path;
 }
 
 // `directory` (ending in '/') followed by the relative path `below`, whose

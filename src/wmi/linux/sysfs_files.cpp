@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/posix/read_link.h"
 #include "core/error.h"
 
 namespace kestro::sysfs {
@@ -88,16 +89,7 @@ FileState ReadFileAt(const Directory& dir, const std::string& name, std::string&
 }
 
 std::optional<std::string> ReadLinkAt(const Directory& dir, const std::string& name) {
-  std::string target(256, '\0');
-  while (true) {
-    const ssize_t length = ::readlinkat(dir.fd(), name.c_str(), target.data(), target.size());
-    if (length < 0) return std::nullopt;
-    if (static_cast<std::size_t>(length) < target.size()) {
-      target.resize(static_cast<std::size_t>(length));
-      return target;
-    }
-    target.resize(target.size() * 2);
-  }
+  return kestro::ReadLinkAt(dir.fd(), name.c_str());
 }
 
 // Three system calls, as for the attributes: on Linux reading a directory
