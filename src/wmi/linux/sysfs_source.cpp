@@ -84,11 +84,13 @@ class SysfsConnection : public Connection {
   // is readable by root only.
   std::unique_ptr<RecordSet> RawSmbiosTables() const {
     std::vector<MemoryRecord> records;
-    const std::optional<Bytes> table =
+    std::optional<Bytes> table =
         sysfs::ReadWholeFile(source_.root() + "/firmware/dmi/tables/DMI", " (reading the SMBIOS table needs root)");
-    if (table)
-      records.push_back(
-          {std::u16string(wmi::kRawSmbiosTables.className), {{std::u16string(wmi::kSmbiosData), *table}}});
+    if (table) {
+      // Moved in, not listed in braces: a braced list would copy the table twice.
+      MemoryRecord& record = records.emplace_back(MemoryRecord{std::u16string(wmi::kRawSmbiosTables.className), {}});
+      record.properties.emplace_back(std::u16string(wmi::kSmbiosData), std::move(*table));
+    }
     return std::make_unique<RecordList>(std::move(records));
   }
 
