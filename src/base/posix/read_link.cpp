@@ -5,7 +5,7 @@
 namespace kestro {
 
 std::optional<std::string> ReadLinkAt(int directory, const char* name) {
-  std::string target(256, '\0');  // device links are shorter; a longer one takes another try
+  std::string target(256, '\0');  // most links are shorter; a longer one takes another try
   while (true) {
     const ssize_t length = ::readlinkat(directory, name, target.data(), target.size());
     if (length < 0) return std::nullopt;
