@@ -9,10 +9,11 @@ namespace {
 
 void CheckPath(const kestro::CommandLine& line) {
   using namespace kestro;
-  const std::u16string path = SettleOutputPath(line);
+  const auto [path, namedBy] = SettleOutputPath(line);
   if (FindIgnoringCase(line.argumentText, u"/File:") == 0) {
-    KESTRO_FUZZ_CHECK(path == kDefaultOutputPath);
+    KESTRO_FUZZ_CHECK(path == kDefaultOutputPath && namedBy == NamedBy::DefaultName);
   } else {
+    KESTRO_FUZZ_CHECK(namedBy == NamedBy::FileSwitch);
     KESTRO_FUZZ_CHECK(line.argumentText.find(u"/" + path) != std::u16string::npos || path.empty() ||
                       line.argumentText.find(path) != std::u16string::npos);
     if (line.argumentEnds.empty()) KESTRO_FUZZ_CHECK(path.find(u' ') == std::u16string::npos);

@@ -24,7 +24,10 @@ TEST_P(ArgumentText, GivesSwitchesAndPath) {
   EXPECT_EQ(switches.pnp, c.pnp);
   EXPECT_EQ(switches.type1, c.type1);
   EXPECT_EQ(switches.showDialog, c.showDialog);
-  EXPECT_EQ(Narrow(SettleOutputPath(CommandLine::FromArgumentText(c.argumentText))), c.path);
+  const OutputTarget target = SettleOutputPath(CommandLine::FromArgumentText(c.argumentText));
+  EXPECT_EQ(Narrow(target.path), c.path);
+  // Named by the user wherever "/File:" stands, even with an empty path.
+  EXPECT_EQ(target.namedBy, std::string_view(c.path) == "Kestro.ini" ? NamedBy::DefaultName : NamedBy::FileSwitch);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -51,7 +54,7 @@ TEST(Arguments, JoinWithSingleSpacesAndThePathRunsToTheEndOfItsArgument) {
   const std::vector<std::u16string> arguments = {u"/PNP", u"/File:/tmp/my reports/r.ini", u"/Type1"};
   const CommandLine line = CommandLine::FromArguments(arguments);
   EXPECT_EQ(line.argumentText, u"/PNP /File:/tmp/my reports/r.ini /Type1");
-  EXPECT_EQ(SettleOutputPath(line), u"/tmp/my reports/r.ini");
+  EXPECT_EQ(SettleOutputPath(line).path, u"/tmp/my reports/r.ini");
 }
 
 TEST(Arguments, PathRules) {
@@ -66,7 +69,7 @@ TEST(Arguments, PathRules) {
                         Case{{u"/PNP", u"/File:r.ini"}, "r.ini"},
                         Case{{}, "Kestro.ini"},
                         Case{{u"", u"/File:q"}, "q"}}) {
-    EXPECT_EQ(Narrow(SettleOutputPath(CommandLine::FromArguments(c.arguments))), c.path);
+    EXPECT_EQ(Narrow(SettleOutputPath(CommandLine::FromArguments(c.arguments)).path), c.path);
   }
 }
 

@@ -16,8 +16,8 @@ using testing::SourceOf;
 // Records what the run hands to its output instead of writing or showing it.
 class FakeOutput : public ReportOutput {
  public:
-  void WriteReportFile(const std::u16string& outputPath, std::u16string_view reportText) override {
-    writtenPath = outputPath;
+  void WriteReportFile(const OutputTarget& target, std::u16string_view reportText) override {
+    writtenPath = target.path;
     text = reportText;
   }
   void ShowReportWindow(std::u16string_view reportText) override {

@@ -14,12 +14,12 @@ namespace {
 
 class PlatformOutput : public ReportOutput {
  public:
-  PlatformOutput(ReportTarget target, const std::string& programName) : target_(target), programName_(programName) {}
+  explicit PlatformOutput(const std::string& programName) : programName_(programName) {}
 
-  void WriteReportFile(const std::u16string& outputPath, std::u16string_view reportText) override {
+  void WriteReportFile(const OutputTarget& target, std::u16string_view reportText) override {
     std::string bytes = ToAnsiBytes(reportText);
     bytes += ToAnsiBytes(kLineEnd);  // the file's last line is empty
-    ReplaceFileContents(outputPath, bytes, target_);
+    ReplaceFileContents(target.path, bytes, target.namedBy);
   }
 
   void ShowReportWindow(std::u16string_view reportText) override {
@@ -30,16 +30,9 @@ class PlatformOutput : public ReportOutput {
   int LiveUntilWindowCloses() { return viewer_->RunUntilClosed(); }
 
  private:
-  ReportTarget target_;
   const std::string& programName_;
   std::unique_ptr<ReportViewer> viewer_;
 };
-
-// Whether the report's path is the user's own choice or the default name.
-ReportTarget TargetOf(const CommandLine& commandLine) {
-  return FindIgnoringCase(commandLine.argumentText, u"/File:") != 0 ? ReportTarget::NamedByUser
-                                                                    : ReportTarget::DefaultName;
-}
 
 }  // namespace
 
@@ -61,7 +54,7 @@ std::optional<int> Program::AnswerInformationalArgument(std::span<const std::u16
 int Program::Run(const CommandLine& commandLine, const SourceFactory& makeSource) const {
   try {
     const std::unique_ptr<RecordSource> source = makeSource();
-    PlatformOutput output(TargetOf(commandLine), name_);
+    PlatformOutput output(name_);
     if (RunKestro(commandLine, *source, output) == RunOutcome::WindowShown) return output.LiveUntilWindowCloses();
     return 0;
   } catch (const RuntimeError& error) {

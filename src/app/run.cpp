@@ -35,7 +35,7 @@ RunOutcome RunKestro(const CommandLine& commandLine, RecordSource& source, Repor
   const Switches switches = ReadSwitches(commandLine.argumentText);
   const std::u16string reportText = BuildReport(switches, source);
   // Settled only after all collecting is done.
-  const std::u16string outputPath = SettleOutputPath(commandLine);
+  const OutputTarget outputPath = SettleOutputPath(commandLine);
   if (switches.showDialog) {
     output.ShowReportWindow(reportText);
     return RunOutcome::WindowShown;

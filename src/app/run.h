@@ -12,9 +12,9 @@ namespace kestro {
 class ReportOutput {
  public:
   virtual ~ReportOutput() = default;
-  // Writes `reportText` to `outputPath` in the ANSI code page, followed by one
+  // Writes `reportText` to `target` in the ANSI code page, followed by one
   // more CR LF; replaces the file as a whole or leaves it as it was.
-  virtual void WriteReportFile(const std::u16string& outputPath, std::u16string_view reportText) = 0;
+  virtual void WriteReportFile(const OutputTarget& target, std::u16string_view reportText) = 0;
   // Shows `reportText` in the viewer window without waiting for it to close.
   virtual void ShowReportWindow(std::u16string_view reportText) = 0;
 };

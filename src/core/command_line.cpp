@@ -38,10 +38,10 @@ Switches ReadSwitches(std::u16string_view argumentText) {
   return switches;
 }
 
-std::u16string SettleOutputPath(const CommandLine& commandLine) {
+OutputTarget SettleOutputPath(const CommandLine& commandLine) {
   const std::u16string_view text = commandLine.argumentText;
   const std::size_t p = FindIgnoringCase(text, kFileSwitch);  // from 1
-  if (p == 0) return std::u16string(kDefaultOutputPath);
+  if (p == 0) return {std::u16string(kDefaultOutputPath), NamedBy::DefaultName};
   const std::size_t pathStart = p - 1 + kFileSwitch.size();  // from 0
   std::size_t pathEnd;                                        // from 0, one past the path
   if (commandLine.argumentEnds.empty()) {
@@ -53,7 +53,7 @@ std::u16string SettleOutputPath(const CommandLine& commandLine) {
     pathEnd = *std::lower_bound(commandLine.argumentEnds.begin(), commandLine.argumentEnds.end(),
                                 pathStart);
   }
-  return std::u16string(text.substr(pathStart, pathEnd - pathStart));
+  return {std::u16string(text.substr(pathStart, pathEnd - pathStart)), NamedBy::FileSwitch};
 }
 
 }  // namespace kestro

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_writing.h"
+
 namespace kestro {
 
 // The argument text: everything on the command line after the program's own
@@ -31,10 +33,17 @@ struct Switches {
 
 Switches ReadSwitches(std::u16string_view argumentText);
 
+// Where the report goes, and who named it.
+struct OutputTarget {
+  std::u16string path;
+  NamedBy namedBy;
+};
+
 // The report file path: what follows the first "/File:" up to the first space
-// after it (or, with `argumentEnds`, up to the end of its argument); an empty
-// path stays empty. Without "/File:", "Kestro.ini".
-std::u16string SettleOutputPath(const CommandLine& commandLine);
+// after it (or, with `argumentEnds`, up to the end of its argument), named by
+// the user; an empty path stays empty. Without "/File:", "Kestro.ini" under
+// the default name.
+OutputTarget SettleOutputPath(const CommandLine& commandLine);
 
 inline constexpr std::u16string_view kDefaultOutputPath = u"Kestro.ini";
 

@@ -273,10 +273,17 @@ SIGNAL_ROWS = [("write", "signal=INT", -signal.SIGINT, False), ("fsync", "signal
                ("linkat", "signal=HUP", -signal.SIGHUP, False), ("fsync", "signal=KILL", -signal.SIGKILL, False),
                ("fsync", "error=EIO", "Input/output error", False), ("fsync", "error=EINVAL", 0, True),
                ("fsync", "error=EIO:when=2", 0, True)]
-NAMED_TEMPORARY_ROWS = [row for row in SIGNAL_ROWS if row[0] != "linkat" and row[2] != -signal.SIGKILL]
+# Where the unnamed file cannot be named (here: its naming made to fail), the
+# report is written again into a named temporary file: the second write and
+# flush are that file's, the third flush the directory's.
+NAMED_TEMPORARY_ROWS = [("write", "signal=INT:when=2", -signal.SIGINT, False),
+                        ("fsync", "signal=TERM:when=2", -signal.SIGTERM, False),
+                        ("fsync", "error=EIO:when=2", "Input/output error", False),
+                        ("fsync", "error=EINVAL:when=2", 0, True), ("fsync", "error=EIO:when=3", 0, True)]
+UNNAMEABLE = ["-e", "inject=linkat:error=ENOENT"]  # with linkat traced
 
 
-def signal_rows(replay, failures, rows):
+def signal_rows(replay, failures, rows, unnameable=False):
     if shutil.which("strace") is None:
         print("skipped: no strace")
         return SKIP
@@ -286,23 +293,47 @@ def signal_rows(replay, failures, rows):
         traced = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")  # LeakSanitizer cannot work under a tracer
         for call, injected, expect, replaced in rows:
             (pathlib.Path(work) / "Kestro.ini").write_bytes(PREVIOUS)
-            writer_run(["strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + call, "-e",
-                        "inject=%s:%s" % (call, injected), replay, "machine.json", "/PNP"], work, failures, expect,
-                       env=traced)
+            traced_calls = call + (",linkat" if unnameable else "")
+            writer_run(["strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + traced_calls, "-e",
+                        "inject=%s:%s" % (call, injected)] + (UNNAMEABLE if unnameable else []) +
+                       [replay, "machine.json", "/PNP"], work, failures, expect, env=traced)
             kept = (pathlib.Path(work) / "Kestro.ini").read_bytes()
             failures.check(kept == (report if replaced else PREVIOUS), "%s %s: wrong report kept" % (call, injected))
             failures.check(files_in(work) == ["Kestro.ini", "machine.json"], "%s %s: files now %s" %
                            (call, injected, files_in(work)))
 
 
+def named_temporary_access(replay, failures):
+    """The named temporary file is its owner's alone until written; then it gets the mode it keeps."""
+    with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
+        (pathlib.Path(work) / "machine.json").write_text(json.dumps(base_snapshot()))
+        (pathlib.Path(work) / "Kestro.ini").write_bytes(PREVIOUS)
+        os.chmod(pathlib.Path(work) / "Kestro.ini", 0o644)
+        log = pathlib.Path(work) / "calls"
+        writer_run(["strace", "-qq", "-o", str(log), "-e", "trace=openat,write,fchmod,linkat"] + UNNAMEABLE +
+                   [replay, "machine.json"], work, failures, 0)
+        calls = log.read_text().splitlines()
+        log.unlink()
+        created = [number for number, line in enumerate(calls) if "O_CREAT|O_EXCL" in line]
+        failures.check(len(created) == 1 and calls[created[0]].split(", ")[-1].startswith("0600)"),
+                       "named temporary file: %s" % calls)
+        after = [line.split("(")[0] for line in calls[created[-1] + 1:]] if created else []
+        failures.check(after[:2] == ["write", "fchmod"], "its mode given before it was written: %s" % after)
+        failures.check(stat.S_IMODE(os.stat(pathlib.Path(work) / "Kestro.ini").st_mode) == 0o644, "mode not kept")
+
+
 def inside_named_temporary_signals(replay, kestro, failures):
-    """Without /proc the writer cannot name an unnamed file and uses a named one."""
+    """Without /proc the unnamed file is named through its descriptor; where
+    that is refused, the writer uses a named temporary file."""
     if os.environ.get("KESTRO_SANITIZED") == "1":
         print("skipped: the sanitizers' runtime needs /proc")
         return SKIP
     if not mounted(["-t", "tmpfs", "tmpfs", "/proc"]):
         return SKIP
-    return signal_rows(replay, failures, NAMED_TEMPORARY_ROWS)
+    if signal_rows(replay, failures, SIGNAL_ROWS) == SKIP:
+        return SKIP
+    signal_rows(replay, failures, NAMED_TEMPORARY_ROWS, unnameable=True)
+    named_temporary_access(replay, failures)
 
 
 def unassigned_major(kind):
@@ -363,32 +394,51 @@ def planted_device_rows(replay, work, failures):
         failures.check(after == before, "row %d: %s became %s" % (number, before, after))
 
 
-def inside_own_descriptors(replay, kestro, failures):
-    """A private /dev, so that a writer replacing /dev/stdout replaces only its copy."""
+def inside_own_descriptors(replay, kestro, failures, without_proc=False):
+    """A private /dev, so that a writer replacing /dev/stdout replaces only its copy;
+    `without_proc`: with an empty /proc, as containers and chroots often have."""
     if not mounted(["-t", "tmpfs", "tmpfs", "/dev"]) or not may_make_devices(pathlib.Path("/dev")):
         return SKIP
     for name, target in [("stdout", "/proc/self/fd/1"), ("stderr", "/proc/self/fd/2"), ("fd", "/proc/self/fd")]:
         os.symlink(target, "/dev/" + name)
     os.mknod("/dev/null", 0o666 | stat.S_IFCHR, os.makedev(1, 3))
     dev = kinds_in("/dev")
+    if without_proc and (os.environ.get("KESTRO_SANITIZED") == "1" or not mounted(["-t", "tmpfs", "tmpfs", "/proc"])):
+        print("skipped: the sanitizers' runtime needs /proc")
+        return SKIP
     with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
         work = pathlib.Path(work)
         (work / "machine.json").write_text(json.dumps(base_snapshot()))
         report = reference_report(replay, work)
-        rows = [  # (arguments, how standard output is opened, what it then holds)
-            (["/File:/dev/stdout"], "wb", report), (["/File:/dev/stdout"], "ab", PREVIOUS + report),
-            ([], "wb", report),  # under the default name, a link to /dev/stdout
+        rows = [  # (arguments, link planted as Kestro.ini, how standard output is opened, what it then holds)
+            (["/File:/dev/stdout"], "/dev/stdout", "wb", report),
+            (["/File:/dev/stdout"], "/dev/stdout", "ab", PREVIOUS + report),
+            (["/File:/proc/thread-self/fd/1"], "/dev/stdout", "ab", PREVIOUS + report),
+            (["/File:Kestro.ini"], "/dev/fd/1", "ab", PREVIOUS + report),
+            # Under the default name every link is replaced, wherever it leads.
+            ([], "/dev/stdout", "ab", PREVIOUS), ([], "/dev/stderr", "ab", PREVIOUS), ([], "/proc/self/fd/0", "ab", PREVIOUS),
         ]
-        (work / "Kestro.ini").symlink_to("/dev/stdout")
-        for arguments, mode, expected in rows:
+        for arguments, planted, mode, expected in rows:
+            label = "%s over %s" % (arguments, planted)
+            (work / "Kestro.ini").unlink(missing_ok=True)
+            (work / "Kestro.ini").symlink_to(planted)
             (work / "out.txt").write_bytes(PREVIOUS)
             with open(work / "out.txt", mode) as out:
                 writer_run([replay, "machine.json", "/PNP"] + arguments, work, failures, 0, stdout=out)
-            failures.check((work / "out.txt").read_bytes() == expected, "%s %s: wrong output" % (arguments, mode))
+            failures.check((work / "out.txt").read_bytes() == expected, "%s %s: wrong output" % (label, mode))
+            replaced = not (work / "Kestro.ini").is_symlink()
+            failures.check(replaced == (arguments == []), "%s: the link was %s" % (label, "replaced" if replaced else "kept"))
+            if replaced:
+                failures.check((work / "Kestro.ini").read_bytes() == report, "%s: no report in its place" % label)
         piped = writer_run([replay, "machine.json", "/PNP", "/File:/dev/stdout"], work, failures, 0, subprocess.PIPE)
         failures.check(piped.stdout == report, "the pipe got %d bytes" % len(piped.stdout))
+        # A pipe without reader: the write's error, not death by SIGPIPE.
+        reader, writer = os.pipe()
+        os.close(reader)
+        writer_run([replay, "machine.json", "/PNP", "/File:/dev/stdout"], work, failures,
+                   "run-time error 32: cannot write the report file '/dev/stdout': Broken pipe", stdout=writer)
+        os.close(writer)
         failures.check(files_in(work) == ["Kestro.ini", "machine.json", "out.txt"], "files now %s" % files_in(work))
-        failures.check((work / "Kestro.ini").is_symlink(), "the link to /dev/stdout was replaced")
     failures.check(kinds_in("/dev") == dev, "/dev changed: %s" % kinds_in("/dev"))
 
 
@@ -436,6 +486,9 @@ CASES = {
     "inside-named-temporary-signals": inside_named_temporary_signals,
     "inside-planted-devices": inside_planted_devices,
     "inside-own-descriptors": inside_own_descriptors,
+    "own-descriptors-without-proc": lambda *a: in_private_mounts("inside-own-descriptors-without-proc"),
+    "inside-own-descriptors-without-proc": lambda replay, kestro, failures:
+        inside_own_descriptors(replay, kestro, failures, without_proc=True),
 }
 
 

@@ -48,6 +48,11 @@ TEST(KestroSnapshot, CommandLineAndAFailedWrite) {
       {{"/bin/sh", "-c", "exec \"$0\" >/dev/full", KESTRO_SNAPSHOT},  // reads this machine's /sys
        1,
        "kestro-snapshot: run-time error 28: cannot write the snapshot to standard output: No space left on device\n"},
+      {{"python3", "-c",  // a pipe whose reader has gone
+        "import os, subprocess, sys; r, w = os.pipe(); os.close(r); sys.exit(subprocess.run(sys.argv[1:], stdout=w).returncode)",
+        KESTRO_SNAPSHOT},
+       1,
+       "kestro-snapshot: run-time error 32: cannot write the snapshot to standard output: Broken pipe\n"},
   };
   for (const auto& row : rows) {
     const testing::TempDir work;

@@ -60,7 +60,7 @@ class ReportFile : public ::testing::Test {
 
   static int ErrorNumberOf(const std::string& path, const std::string& content) {
     try {
-      ReplaceFileContents(FromUtf8(path), content);
+      ReplaceFileContents(FromUtf8(path), content, NamedBy::FileSwitch);
     } catch (const RuntimeError& error) {
       return static_cast<int>(error.number());
     }
@@ -71,7 +71,7 @@ class ReportFile : public ::testing::Test {
 };
 
 TEST_F(ReportFile, CreatesTheFileWithTheUsualPermissions) {
-  ReplaceFileContents(FromUtf8(Path("Kestro.ini")), "a\r\n\r\n");
+  ReplaceFileContents(FromUtf8(Path("Kestro.ini")), "a\r\n\r\n", NamedBy::FileSwitch);
   EXPECT_EQ(Read(Path("Kestro.ini")), "a\r\n\r\n");
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -84,7 +84,7 @@ TEST_F(ReportFile, CreatesTheFileWithTheUsualPermissions) {
 TEST_F(ReportFile, ReplacesALongerFileCompletelyAndKeepsItsMode) {
   Write(Path("r.ini"), std::string(10000, 'x'));
   ::chmod(Path("r.ini").c_str(), 0640);
-  ReplaceFileContents(FromUtf8(Path("r.ini")), "new");
+  ReplaceFileContents(FromUtf8(Path("r.ini")), "new", NamedBy::FileSwitch);
   EXPECT_EQ(Read(Path("r.ini")), "new");
   struct stat st {};
   ::stat(Path("r.ini").c_str(), &st);
@@ -102,7 +102,7 @@ TEST_F(ReportFile, AFileForItsOwnerOnlyIs0600) {
     if (row.before != 0) ::chmod(Path("f").c_str(), row.before);
     if (row.before == 0) fs::remove(Path("f"));
     ::umask(row.umask);
-    ReplaceFileContents(FromUtf8(Path("f")), "after", ReportTarget::NamedByUser, FileAccess::OwnerOnly);
+    ReplaceFileContents(FromUtf8(Path("f")), "after", NamedBy::FileSwitch, FileAccess::OwnerOnly);
     struct stat st {};
     EXPECT_EQ(::stat(Path("f").c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0600u) << std::oct << row.before;
   }
@@ -128,7 +128,7 @@ TEST_F(ReportFile, ADirectoryAsTargetFailsAndStaysAsItWas) {
 TEST_F(ReportFile, ALinkAtTheTargetIsReplacedNotFollowed) {
   Write(Path("other"), "precious");
   fs::create_symlink(Path("other"), Path("r.ini"));
-  ReplaceFileContents(FromUtf8(Path("r.ini")), "report");
+  ReplaceFileContents(FromUtf8(Path("r.ini")), "report", NamedBy::FileSwitch);
   EXPECT_EQ(Read(Path("other")), "precious");
   EXPECT_FALSE(fs::is_symlink(Path("r.ini")));
   EXPECT_EQ(Read(Path("r.ini")), "report");
@@ -136,7 +136,7 @@ TEST_F(ReportFile, ALinkAtTheTargetIsReplacedNotFollowed) {
 
 TEST_F(ReportFile, ADanglingLinkIsReplaced) {
   fs::create_symlink(Path("nowhere"), Path("r.ini"));
-  ReplaceFileContents(FromUtf8(Path("r.ini")), "report");
+  ReplaceFileContents(FromUtf8(Path("r.ini")), "report", NamedBy::FileSwitch);
   EXPECT_FALSE(fs::exists(Path("nowhere")));
   EXPECT_EQ(Read(Path("r.ini")), "report");
 }
@@ -144,9 +144,13 @@ TEST_F(ReportFile, ADanglingLinkIsReplaced) {
 // Planted at the target, each is replaced by the report, never written through.
 TEST_F(ReportFile, AFifoOrALinkAtTheTargetIsReplacedNotWrittenThrough) {
   ::mkfifo(Path("fifo").c_str(), 0600);
-  const std::pair<std::string, ReportTarget> linksTo[] = {{"", ReportTarget::DefaultName},
-                                                          {"/dev/full", ReportTarget::NamedByUser},
-                                                          {Path("fifo"), ReportTarget::NamedByUser}};
+  Write(Path("held"), "");
+  const int held = ::open(Path("held").c_str(), O_WRONLY | O_CLOEXEC);
+  const std::pair<std::string, NamedBy> linksTo[] = {
+      {"", NamedBy::DefaultName},
+      {"/dev/full", NamedBy::FileSwitch},
+      {Path("fifo"), NamedBy::FileSwitch},
+      {"/proc/self/fd/" + std::to_string(held), NamedBy::DefaultName}};  // planted: never written through
   ::alarm(10);  // a FIFO opened for writing would wait for ever
   for (const auto& [linkTo, target] : linksTo) {
     fs::remove(Path("Kestro.ini"));
@@ -156,22 +160,25 @@ TEST_F(ReportFile, AFifoOrALinkAtTheTargetIsReplacedNotWrittenThrough) {
     EXPECT_EQ(Read(Path("Kestro.ini")), "report");
   }
   ::alarm(0);
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Kestro.ini", "fifo"}));
+  ::close(held);
+  EXPECT_EQ(Read(Path("held")), "");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Kestro.ini", "fifo", "held"}));
 }
 
 // Each row names a descriptor of the process's own, open for appending: the
 // report goes into it, and nothing is created or replaced.
 TEST_F(ReportFile, ALinkToAnOwnDescriptorWritesWhereTheDescriptorPoints) {
-  for (int row = 0; row < 4; ++row) {
+  for (int row = 0; row < 5; ++row) {
     Write(Path("out.txt"), "old");
     const int fd = ::open(Path("out.txt").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     const std::string number = std::to_string(fd);
     fs::remove(Path("link")), fs::remove(Path("link-to-link"));
     fs::create_symlink("/proc/" + std::to_string(::getpid()) + "/fd/" + number, Path("link"));
     fs::create_symlink("link", Path("link-to-link"));
-    const std::string names[] = {"/proc/self/fd/" + number, "/dev/fd/" + number, Path("link"), Path("link-to-link")};
+    const std::string names[] = {"/proc/self/fd/" + number, "/proc/thread-self/fd/" + number, "/dev/fd/" + number,
+                                 Path("link"), Path("link-to-link")};
     SCOPED_TRACE(names[row]);
-    ReplaceFileContents(FromUtf8(names[row]), "report");
+    ReplaceFileContents(FromUtf8(names[row]), "report", NamedBy::FileSwitch);
     ::close(fd);
     EXPECT_EQ(Read(Path("out.txt")), "oldreport");
     EXPECT_EQ(Names(), (std::vector<std::string>{"link", "link-to-link", "out.txt"}));
@@ -184,7 +191,7 @@ TEST_F(ReportFile, EveryNameTheFileSystemTakesWorks) {
     for (const char* before : {"", "old"}) {
       fs::remove_all(dir_), fs::create_directory(dir_);
       if (*before) Write(Path(name), before);
-      ReplaceFileContents(FromUtf8(Path(name)), "report");
+      ReplaceFileContents(FromUtf8(Path(name)), "report", NamedBy::FileSwitch);
       EXPECT_EQ(Read(Path(name)), "report");
       EXPECT_EQ(Names(), std::vector<std::string>{name});
     }
@@ -194,7 +201,7 @@ TEST_F(ReportFile, EveryNameTheFileSystemTakesWorks) {
 TEST_F(ReportFile, AReplacedFileKeepsOnlyItsPermissionBits) {
   Write(Path("r.ini"), "old");
   ::chmod(Path("r.ini").c_str(), 07755);
-  ReplaceFileContents(FromUtf8(Path("r.ini")), "new");
+  ReplaceFileContents(FromUtf8(Path("r.ini")), "new", NamedBy::FileSwitch);
   struct stat st {};
   ::stat(Path("r.ini").c_str(), &st);
   EXPECT_EQ(st.st_mode & 07777, 0755u);
@@ -204,7 +211,7 @@ TEST_F(ReportFile, AFifoIsWrittenDirectly) {
   ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
   std::string received;
   std::thread reader([&] { received = Read(Path("fifo")); });
-  ReplaceFileContents(FromUtf8(Path("fifo")), "through the pipe");
+  ReplaceFileContents(FromUtf8(Path("fifo")), "through the pipe", NamedBy::FileSwitch);
   reader.join();
   EXPECT_EQ(received, "through the pipe");
 }

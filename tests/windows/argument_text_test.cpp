@@ -52,7 +52,7 @@ TEST(ArgumentText, OutputPathFromTheWholeCommandLine) {
   };
   for (const auto& [commandLine, outputPath] : cases) {
     const CommandLine line = CommandLine::FromArgumentText(std::u16string(ArgumentTextOf(commandLine)));
-    EXPECT_EQ(SettleOutputPath(line), outputPath) << ToUtf8(commandLine);
+    EXPECT_EQ(SettleOutputPath(line).path, outputPath) << ToUtf8(commandLine);
   }
 }
 

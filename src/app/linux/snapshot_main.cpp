@@ -3,6 +3,7 @@
 // kept as its error, a property a record lacks is left out with a warning;
 // either way replaying fails as kestro would here.
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -43,13 +44,15 @@ void Record(const std::vector<std::u16string>& outputs) {
     kestro::ShowFailure(kestro::OneLine(std::string(kProgram) + ": " + leftOut));
   }
   if (outputs.empty()) return WriteToStandardOutput(snapshot.json);
-  kestro::ReplaceFileContents(outputs.front(), snapshot.json, kestro::ReportTarget::NamedByUser,
+  kestro::ReplaceFileContents(outputs.front(), snapshot.json, kestro::NamedBy::RecorderArgument,
                               kestro::FileAccess::OwnerOnly);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that went away fails the write (EPIPE), which is reported.
+  std::signal(SIGPIPE, SIG_IGN);
   std::vector<std::u16string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(kestro::FromUtf8(argv[i]));
 

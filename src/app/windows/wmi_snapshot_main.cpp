@@ -32,7 +32,7 @@ int wmain() {
     if (output.word.empty()) {
       kestro::PrintInformation(snapshot.json);
     } else {
-      kestro::ReplaceFileContents(output.word, snapshot.json, kestro::ReportTarget::NamedByUser,
+      kestro::ReplaceFileContents(output.word, snapshot.json, kestro::NamedBy::RecorderArgument,
                                   kestro::FileAccess::OwnerOnly);
     }
     return 0;
