@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # kestro-replay /SHOWDIALOG where no window can be opened: each run ends with
-# a run-time error that says why, exit status 1 and no file written.
+# a run-time error that says why on one line, exit status 1 and no file
+# written, and none waits for ever (each is given 30 seconds).
 # Usage: viewer_failures_test.sh KESTRO-REPLAY SNAPSHOT KESTRO-VIEWER INSTALLED-DIR
 # (INSTALLED-DIR: where an installed program finds kestro-viewer, from its own
 # folder)
@@ -8,8 +9,33 @@ set -euo pipefail
 replay=$1 snapshot=$2 viewer=$3 installed_dir=$4
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+listeners=()
+trap 'kill "${listeners[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
+
+# start_mute_listener [SOCKET-PATH]: a server that takes connections and
+# never says a word, at the Unix socket SOCKET-PATH, or else on the loopback
+# at a free X display number n's port, 6000 + n; sets `listening` to the path
+# or n.
+start_mute_listener() {
+  local out="$work/listener-${#listeners[@]}"
+  python3 -c '
+import socket, sys, time
+s = socket.socket(socket.AF_UNIX if sys.argv[1:] else socket.AF_INET)
+for n in range(100, 1000):
+    try:
+        s.bind(sys.argv[1] if sys.argv[1:] else ("127.0.0.1", 6000 + n))
+        break
+    except OSError:
+        pass
+s.listen()
+print(sys.argv[1] if sys.argv[1:] else n, flush=True)
+time.sleep(600)
+' "$@" >"$out" 2>&1 &
+  listeners+=($!)
+  for _ in $(seq 50); do [ -s "$out" ] && break; sleep 0.1; done
+  listening=$(cat "$out")
+}
 
 # expect_failure NAME EXPECTED-MESSAGE-PATTERN COMMAND...: runs COMMAND in an
 # empty directory.
@@ -18,9 +44,10 @@ expect_failure() {
   shift 2
   local dir="$work/$name" status=0
   mkdir "$dir"
-  (cd "$dir" && "$@" >"$work/$name.out" 2>"$work/$name.err") || status=$?
+  (cd "$dir" && timeout 30 "$@" >"$work/$name.out" 2>"$work/$name.err") || status=$?
   local problems=()
   [ "$status" -eq 1 ] || problems+=("exit status $status, expected 1")
+  [ "$(wc -l <"$work/$name.err")" -eq 1 ] || problems+=("not one line")
   grep -Eq -- "$pattern" "$work/$name.err" || problems+=("message does not match '$pattern'")
   [ -z "$(ls -A "$dir")" ] || problems+=("files written: $(ls -A "$dir")")
   if [ ${#problems[@]} -eq 0 ]; then
@@ -41,6 +68,17 @@ while [ -e "/tmp/.X11-unix/X$unused" ]; do unused=$((unused - 1)); done
 expect_failure unreachable-x-server "^kestro-replay: run-time error 1002: .*X display ':$unused' .*cannot be opened" \
   "${no_display[@]}" DISPLAY=":$unused" "$replay" "$snapshot" /SHOWDIALOG
 
+# An X server that takes the connection and never answers.
+start_mute_listener
+expect_failure mute-x-server "^kestro-replay: run-time error 1002: .*X display '127.0.0.1:$listening' \\(DISPLAY\\) cannot be opened: its X server did not answer within 5 seconds$" \
+  "${no_display[@]}" DISPLAY="127.0.0.1:$listening" "$replay" "$snapshot" /SHOWDIALOG
+
+# Qt platforms named in QT_QPA_PLATFORM that are not installed, or cannot start.
+expect_failure missing-qt-platform "^kestro-replay: run-time error 1002: the window cannot be shown: no Qt platform plugin 'bogus' is installed \\(QT_QPA_PLATFORM\\)$" \
+  "${no_display[@]}" QT_QPA_PLATFORM=bogus "$replay" "$snapshot" /SHOWDIALOG
+expect_failure xcb-platform-without-x "^kestro-replay: run-time error 1002: the window cannot be shown: the X display ':$unused' .*cannot be opened" \
+  "${no_display[@]}" QT_QPA_PLATFORM=xcb DISPLAY=":$unused" "$replay" "$snapshot" /SHOWDIALOG
+
 # WAYLAND_DISPLAY naming a compositor that does not answer, with Qt's Wayland
 # plugin installed or not, and no X server to fall back to.
 mkdir -m 700 "$work/runtime"
@@ -49,15 +87,10 @@ expect_failure dead-wayland "^kestro-replay: run-time error 1002: .*no Wayland c
   "${wayland[@]}" WAYLAND_DISPLAY=wayland-dead "$replay" "$snapshot" /SHOWDIALOG
 expect_failure dead-wayland-dead-x "^kestro-replay: run-time error 1002: .*no Wayland compositor answers .*, and the X display ':$unused' .*cannot be opened" \
   "${wayland[@]}" WAYLAND_DISPLAY=wayland-dead DISPLAY=":$unused" "$replay" "$snapshot" /SHOWDIALOG
-# A socket that accepts but speaks no Wayland, only without the plugin (with
-# it, Qt would wait on the socket for ever).
-if ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland*.so >/dev/null 2>&1; then
-  python3 -c 'import socket, sys, time; s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(); time.sleep(30)' "$work/runtime/mute" &
-  for _ in $(seq 50); do [ -S "$work/runtime/mute" ] && break; sleep 0.1; done
-  expect_failure wayland-without-plugin '^kestro-replay: run-time error 1002: .*the Qt Wayland platform plugin is not installed' \
-    "${wayland[@]}" WAYLAND_DISPLAY=mute "$replay" "$snapshot" /SHOWDIALOG
-  kill $!
-fi
+# A socket that takes the connection and never speaks Wayland.
+start_mute_listener "$work/runtime/mute"
+expect_failure mute-wayland "^kestro-replay: run-time error 1002: .*the Wayland compositor at '$work/runtime/mute' \\(WAYLAND_DISPLAY\\) did not answer within 5 seconds, and DISPLAY is not set$" \
+  "${wayland[@]}" WAYLAND_DISPLAY=mute "$replay" "$snapshot" /SHOWDIALOG
 
 # The executable alone, without the viewer beside it or where it is installed.
 mkdir -p "$work/alone/bin"

@@ -2,6 +2,7 @@
 // which puts a frame of 2 pixels around each window, so that the outer size
 // differs from the client area as it does on a desktop.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QScreen>
 #include <QScrollBar>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "viewer_test_support.h"
 
@@ -155,6 +157,27 @@ TEST_F(ViewerWindowAt120Dpi, TwipsFollowTheScreensDpi) {
   EXPECT_EQ(text1_->size(), QSize(573 - 25, 453 - 67));
   ResizeOuter({604, 404});
   EXPECT_EQ(text1_->size(), QSize(579, 337));
+}
+
+// QT_QPA_PLATFORM is a list to try in order: a platform that is not
+// installed is passed over, and the next one comes up with its options, here
+// an offscreen screen of 1000 x 700 pixels.
+class ViewerWindowOnTheSecondListedPlatform : public ViewerWindow {
+ protected:
+  void SetUp() override {
+    std::ofstream(config_) << R"({"screens": [{"name": "S", "x": 0, "y": 0, "width": 1000, "height": 700,
+                                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+    ::setenv("QT_QPA_PLATFORM", ("bogus;offscreen:configfile=" + config_.string()).c_str(), 1);
+    ViewerWindow::SetUp();
+  }
+  void TearDown() override { std::filesystem::remove(config_); }
+  const std::filesystem::path config_ =
+      std::filesystem::path(::testing::TempDir()) / ("offscreen-" + std::to_string(::getpid()) + ".json");
+};
+
+TEST_F(ViewerWindowOnTheSecondListedPlatform, OpensWithThatPlatformsOptions) {
+  EXPECT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+  EXPECT_EQ(form_->screen()->size(), QSize(1000, 700));
 }
 
 }  // namespace

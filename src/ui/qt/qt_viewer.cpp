@@ -1,15 +1,24 @@
-// KestroUI in a Qt application, on the display that the checks chose.
+// KestroUI in a Qt application, on the platform that the checks chose.
 #include "ui/qt/qt_viewer.h"
 
 #include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLibrary>
+#include <QPluginLoader>
 #include <QString>
 #include <cerrno>
 #include <cstdlib>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/error.h"
@@ -66,33 +75,74 @@ const char* XcbErrorText(int error) {
   }
 }
 
-// The display checks against this process's X server and Qt's plugins.
+// The error of a connection to the X server `display`, or nothing when the
+// server has not answered within kDisplayAnswerLimit. xcb_connect waits for
+// the server's answer without a limit, so it runs in a thread of its own; one
+// still waiting when the time is up is left to end with the process.
+std::optional<int> XcbConnectionError(std::string display) {
+  std::promise<int> promise;
+  std::future<int> error = promise.get_future();
+  std::thread([display = std::move(display), promise = std::move(promise)]() mutable {
+    const std::unique_ptr<xcb_connection_t, XcbDisconnect> connection(xcb_connect(display.c_str(), nullptr));
+    promise.set_value(xcb_connection_has_error(connection.get()));
+  }).detach();
+  if (error.wait_for(kDisplayAnswerLimit) == std::future_status::timeout) return std::nullopt;
+  return error.get();
+}
+
+// The names a plugin answers to, from the metadata Qt reads without loading
+// it: {"MetaData": {"Keys": ["xcb"]}, ...}.
+QJsonArray PluginKeys(const QString& file) {
+  const QJsonObject metaData = QPluginLoader(file).metaData();
+  return metaData.value(QStringLiteral("MetaData")).toObject().value(QStringLiteral("Keys")).toArray();
+}
+
+// The keys of the platform plugins where Qt looks for them: the "platforms"
+// folder of each of its plugin folders (QT_PLUGIN_PATH and its own, known
+// before the application exists) and QT_QPA_PLATFORM_PLUGIN_PATH.
+std::vector<std::string> InstalledPlatformPluginKeys() {
+  QStringList directories;
+  for (const QString& path : QCoreApplication::libraryPaths()) directories.append(path + QStringLiteral("/platforms"));
+  if (const char* platformPath = std::getenv("QT_QPA_PLATFORM_PLUGIN_PATH")) {
+    directories.append(QString::fromLocal8Bit(platformPath));
+  }
+  std::vector<std::string> keys;
+  for (const QString& directory : directories) {
+    for (const QFileInfo& file : QDir(directory).entryInfoList(QDir::Files)) {
+      if (!QLibrary::isLibrary(file.fileName())) continue;
+      for (const QJsonValue key : PluginKeys(file.absoluteFilePath())) keys.push_back(key.toString().toStdString());
+    }
+  }
+  return keys;
+}
+
+// The display checks against this process's display servers and Qt's plugins.
 class ProcessDisplayProbe final : public DisplayProbe {
  public:
   explicit ProcessDisplayProbe(std::string x11Display) : x11Display_(std::move(x11Display)) {}
 
-  bool WaylandCompositorAnswersAt(const std::string& socketPath) override { return UnixSocketAnswers(socketPath); }
+  CompositorAnswer WaylandCompositorAt(const std::string& socketPath) override {
+    return AskWaylandCompositor(socketPath, kDisplayAnswerLimit);
+  }
 
-  // Where Qt looks for platform plugins: its plugin folders (QT_PLUGIN_PATH
-  // and its own, known before the application exists) and
-  // QT_QPA_PLATFORM_PLUGIN_PATH.
-  bool WaylandPluginInstalled() override {
-    std::vector<std::string> directories;
-    for (const QString& path : QCoreApplication::libraryPaths())
-      directories.push_back(path.toStdString() + "/platforms");
-    if (const char* platformPath = std::getenv("QT_QPA_PLATFORM_PLUGIN_PATH")) directories.emplace_back(platformPath);
-    return HasWaylandPlatformPlugin(directories);
+  const std::vector<std::string>& PlatformPluginKeys() override {
+    if (!pluginKeys_) pluginKeys_ = InstalledPlatformPluginKeys();
+    return *pluginKeys_;
   }
 
   std::string X11ServerProblem() override {
-    const std::unique_ptr<xcb_connection_t, XcbDisconnect> connection(xcb_connect(nullptr, nullptr));
-    const int error = xcb_connection_has_error(connection.get());
+    const std::optional<int> error = XcbConnectionError(x11Display_);
     if (error == 0) return {};
-    return "the X display '" + x11Display_ + "' (DISPLAY) cannot be opened: " + XcbErrorText(error);
+    const std::string opening = "the X display '" + x11Display_ + "' (DISPLAY) cannot be opened: ";
+    if (!error) {
+      return opening + "its X server did not answer within " + std::to_string(kDisplayAnswerLimit.count()) + " seconds";
+    }
+    return opening + XcbErrorText(*error);
   }
 
  private:
   std::string x11Display_;
+  std::optional<std::vector<std::string>> pluginKeys_;
 };
 
 }  // namespace

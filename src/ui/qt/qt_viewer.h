@@ -7,7 +7,7 @@
 namespace kestro {
 
 // The Qt viewer of this process: the form KestroUI in a Qt application on
-// the display that answers (display_check.h). Throws RuntimeError 1002 when
+// a platform that can start (display_check.h). Throws RuntimeError 1002 when
 // there is no display to show it on; one application per process.
 std::unique_ptr<ReportViewer> OpenQtReportViewer();
 
