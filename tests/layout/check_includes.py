@@ -8,7 +8,7 @@ import sys
 # The C++ standard library (the C headers only in their <cxxx> form).
 STANDARD = set("""
 algorithm any array atomic bit bitset cassert cctype cerrno charconv chrono climits cmath compare concepts
-condition_variable cstddef cstdint cstdio cstdlib cstring ctime cwchar exception filesystem format fstream
+condition_variable csignal cstddef cstdint cstdio cstdlib cstring ctime cwchar exception filesystem format fstream
 functional initializer_list iomanip ios iosfwd iostream istream iterator limits list locale map memory mutex
 new numeric optional ostream queue random ranges ratio regex set shared_mutex span sstream stack stdexcept
 streambuf string string_view system_error thread tuple type_traits typeinfo unordered_map unordered_set
