@@ -10,7 +10,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestro)
 set(CPACK_PACKAGE_VENDOR "The Kestro authors")
 # The programs' own version ("Kestro 1.00"), not CMake's three-part one.
-set(CPACK_PACKAGE_VERSION 1.00)
+set(CPACK_PACKAGE_VERSION ${KESTRO_VERSION_TEXT})
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 # The programs find the viewer from their own place; both must come from the
 # prefix the build was configured for.

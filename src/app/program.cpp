@@ -44,7 +44,7 @@ std::optional<int> Program::AnswerInformationalArgument(std::span<const std::u16
       return 0;
     }
     if (argument == u"--version") {
-      PrintInformation("Kestro 1.00\n");
+      PrintInformation("Kestro " KESTRO_VERSION_TEXT "\n");
       return 0;
     }
   }

@@ -160,7 +160,7 @@ TEST(KestroProgram, Version) {
   const TempDir work;
   const ProcessResult version = testing::RunProcess({testing::KestroBinary(), "--version"}, work.path());
   EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "Kestro 1.00\n");
+  EXPECT_EQ(version.out, "Kestro " KESTRO_VERSION_TEXT "\n");
   EXPECT_TRUE(std::filesystem::is_empty(work.path()));
 }
 
@@ -207,7 +207,7 @@ TEST(KestroInstall, PutsTheProgramAndItsManPageInPlace) {
     EXPECT_EQ(testing::ReadFile(prefix / "share/man/man1/" + program + ".1"),
               testing::ReadFile(std::string(KESTRO_SOURCE_DIR) + "/doc/" + program + ".1"));
   }
-  EXPECT_EQ(testing::RunProcess({prefix / "bin/kestro", "--version"}).out, "Kestro 1.00\n");
+  EXPECT_EQ(testing::RunProcess({prefix / "bin/kestro", "--version"}).out, "Kestro " KESTRO_VERSION_TEXT "\n");
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ show_window() {
 }
 
 DEBIAN_FRONTEND=noninteractive dpkg -i "$packages"/kestro_*.deb "$packages"/kestro-viewer_*.deb >/dev/null
-check "kestro --version" [ "$(/usr/bin/kestro --version)" = "Kestro 1.00" ]
+check "kestro --version" [ "$(/usr/bin/kestro --version)" = "Kestro $KESTRO_VERSION_TEXT" ]
 programs=(kestro kestro-replay)
 [ "$snapshot_program" = with-snapshot ] && programs+=(kestro-snapshot)
 for program in "${programs[@]}"; do
