@@ -22,6 +22,10 @@ switches=(/PNP /Type1)
 
 # What WMI returns here, query by query.
 wine_run "$KESTRO_WMI_SNAPSHOT_EXE" "$(windows_path "$work/wmi.json")"
+# It holds serial numbers: its owner's, SYSTEM's and the Administrators'
+# alone. Wine keeps a file's DACL as its Unix mode, where an ACE for
+# Everyone would open it to others.
+[ $((0$(stat -c %a "$work/wmi.json") & 7)) -eq 0 ] || fail "others may open the snapshot: $(stat -c %A "$work/wmi.json")"
 cp "$work/wmi.json" "$KESTRO_ARTIFACTS/wmi-snapshot.json"
 echo "WMI returned (kept as $KESTRO_ARTIFACTS/wmi-snapshot.json):"
 cat "$work/wmi.json"

@@ -17,6 +17,18 @@ constexpr bool IsDriveLetter(std::u16string_view text) {
   return text.size() == 2 && IsLetter(text[0]) && text[1] == u':';
 }
 
+// A path's first component and what stands behind the separator after it.
+struct FirstComponent {
+  std::u16string_view name;
+  std::u16string_view below;  // empty when nothing follows
+};
+
+FirstComponent SplitFirst(std::u16string_view path) {
+  std::size_t end = 0;
+  while (end < path.size() && !IsSeparator(path[end])) ++end;
+  return {path.substr(0, end), end < path.size() ? path.substr(end + 1) : std::u16string_view()};
+}
+
 // What follows the device-namespace prefix of `path`, or nothing when the
 // path is not in that namespace. Windows takes either slash in "\\.\" and
 // "\\?\"; "\??\" is the object manager's own name for the namespace, which
@@ -29,6 +41,11 @@ std::optional<std::u16string_view> DeviceNamespaceRest(std::u16string_view path)
   return std::nullopt;
 }
 
+// A port's number: a digit, or the superscripts ¹ ² ³ that Windows reserves too.
+constexpr bool IsPortNumber(char16_t c) {
+  return (c >= u'0' && c <= u'9') || c == u'\u00B9' || c == u'\u00B2' || c == u'\u00B3';
+}
+
 // The character devices that stand in every folder; writing into them is
 // like writing into /dev/null or a terminal.
 bool IsCharacterDevice(std::u16string_view name) {
@@ -38,27 +55,34 @@ bool IsCharacterDevice(std::u16string_view name) {
   }
   const bool port = name.size() == 4 &&
                     (EqualIgnoringCase(name.substr(0, 3), u"COM") || EqualIgnoringCase(name.substr(0, 3), u"LPT"));
-  return port && name[3] >= u'1' && name[3] <= u'9';
+  return port && IsPortNumber(name[3]);
 }
 
 bool IsVolumeName(std::u16string_view name) {
   return name.size() > 8 && EqualIgnoringCase(name.substr(0, 7), u"Volume{") && name.back() == u'}';
 }
 
-// Whether the device-namespace path with `rest` behind its prefix names a
-// file (or pipe, or character device) rather than a device of its own. A
+// The pipes and mailslots of a server are shares of their own,
+// \\server\pipe\ and \\server\mailslot\ (\\*\mailslot\ to every machine of
+// the domain); any other share holds files.
+PathKind KindOfShare(std::u16string_view serverAndBelow) {
+  const std::u16string_view share = SplitFirst(SplitFirst(serverAndBelow).below).name;
+  if (EqualIgnoringCase(share, u"pipe")) return PathKind::NamedPipe;
+  if (EqualIgnoringCase(share, u"mailslot")) return PathKind::Mailslot;
+  return PathKind::File;
+}
+
+// What the device-namespace path with `rest` behind its prefix names. A
 // file needs something below its drive, volume or share: "C:" alone is the
 // volume, "C:\r.ini" a file on it.
-bool NamesAFile(std::u16string_view rest) {
-  std::size_t end = 0;
-  while (end < rest.size() && !IsSeparator(rest[end])) ++end;
-  const std::u16string_view first = rest.substr(0, end);
-  const bool below = end + 1 < rest.size();
-  if (IsDriveLetter(first) || IsVolumeName(first) || EqualIgnoringCase(first, u"UNC") ||
-      EqualIgnoringCase(first, u"pipe")) {
-    return below;
-  }
-  return end == rest.size() && IsCharacterDevice(first);
+PathKind KindInDeviceNamespace(std::u16string_view rest) {
+  const auto [first, below] = SplitFirst(rest);
+  if (IsDriveLetter(first) || IsVolumeName(first)) return below.empty() ? PathKind::DiskOrVolume : PathKind::File;
+  if (EqualIgnoringCase(first, u"UNC")) return below.empty() ? PathKind::DiskOrVolume : KindOfShare(below);
+  if (EqualIgnoringCase(first, u"pipe")) return below.empty() ? PathKind::DiskOrVolume : PathKind::NamedPipe;
+  if (EqualIgnoringCase(first, u"mailslot")) return PathKind::Mailslot;
+  if (first.size() == rest.size() && IsCharacterDevice(first)) return PathKind::DosDevice;
+  return PathKind::DiskOrVolume;
 }
 
 // The file's own name: the last component, without the colon of a drive
@@ -85,24 +109,35 @@ std::u16string FullPath(std::u16string_view path) {
 
 }  // namespace
 
-TargetRefusal RefusalOf(std::u16string_view path) {
-  if (const auto rest = DeviceNamespaceRest(path); rest && !NamesAFile(*rest)) return TargetRefusal::Device;
-  if (OwnName(path).find(u':') != std::u16string_view::npos) return TargetRefusal::StreamName;
-  return TargetRefusal::None;
+PathKind KindOf(std::u16string_view path) {
+  if (const auto rest = DeviceNamespaceRest(path)) {
+    if (const PathKind kind = KindInDeviceNamespace(*rest); kind != PathKind::File) return kind;
+  } else if (path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    if (const PathKind kind = KindOfShare(path.substr(2)); kind != PathKind::File) return kind;
+  }
+  if (OwnName(path).find(u':') != std::u16string_view::npos) return PathKind::StreamName;
+  return PathKind::File;
 }
 
-TargetRefusal RefusalOfTarget(std::u16string_view path) {
-  if (const TargetRefusal given = RefusalOf(path); given != TargetRefusal::None) return given;
-  return RefusalOf(FullPath(path));
+PathKind KindOfTarget(std::u16string_view path) {
+  if (const PathKind given = KindOf(path); given != PathKind::File) return given;
+  // CreateFileW opens the console for these two names given whole, before
+  // any path is made of them.
+  if (EqualIgnoringCase(path, u"CONIN$") || EqualIgnoringCase(path, u"CONOUT$")) return PathKind::DosDevice;
+  return KindOf(FullPath(path));
 }
 
-std::string RefusalText(TargetRefusal refusal) {
-  switch (refusal) {
-    case TargetRefusal::Device:
+std::string RefusalText(PathKind kind) {
+  switch (kind) {
+    case PathKind::DiskOrVolume:
       return "the path names a device, not a file, and disks and volumes are never written";
-    case TargetRefusal::StreamName:
+    case PathKind::Mailslot:
+      return "the path names a mailslot, which passes short messages and holds no file";
+    case PathKind::StreamName:
       return "a colon in a file name makes it an alternate data stream of another file";
-    case TargetRefusal::None:
+    case PathKind::File:
+    case PathKind::DosDevice:
+    case PathKind::NamedPipe:
       break;
   }
   return {};
