@@ -12,7 +12,7 @@
 #include "profile/profile.h"
 #include "smbios/raw_smbios.h"
 #include "smbios/type1_walk.h"
-#include "wmi/snapshot_source.h"
+#include "records/snapshot_source.h"
 
 namespace kestro {
 namespace {

@@ -3,7 +3,7 @@
 #include "app/run.h"
 #include "core/error.h"
 #include "fuzz_support.h"
-#include "wmi/snapshot_source.h"
+#include "records/snapshot_source.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kestro;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "wmi/linux/usb_descriptors.h"
+#include "records/sysfs/usb_descriptors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto descriptors = kestro::usb::ParseDescriptors(std::span<const std::uint8_t>(data, size));

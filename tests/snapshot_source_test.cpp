@@ -1,4 +1,4 @@
-#include "wmi/snapshot_source.h"
+#include "records/snapshot_source.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "wmi/snapshot_writer.h"
+#include "records/snapshot_writer.h"
 
 #include <gtest/gtest.h>
 

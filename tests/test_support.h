@@ -11,7 +11,7 @@
 
 #include "core/error.h"
 #include "core/text.h"
-#include "wmi/snapshot_source.h"
+#include "records/snapshot_source.h"
 
 // What the tests share: test data, the golden reports, expected failures, and
 // (on Linux, tests/linux/test_support.cpp) temporary folders and programs

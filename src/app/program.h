@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/command_line.h"
-#include "wmi/record_source.h"
+#include "records/record_source.h"
 
 namespace kestro {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "core/command_line.h"
-#include "wmi/record_source.h"
+#include "records/record_source.h"
 
 namespace kestro {
 

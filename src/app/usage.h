@@ -6,7 +6,7 @@
 // The usage texts of every program, on every platform, from one source.
 namespace kestro {
 
-// Where a "/File:" path ends: POSIX hands the arguments over one by one, so
+// Where a "/File:" path ends: Linux hands the arguments over one by one, so
 // the path runs to the end of its argument; Windows hands over one text, in
 // which the path ends at the first space.
 enum class FilePathEnd { EndOfArgument, FirstSpace };
@@ -18,7 +18,7 @@ struct ProgramNames {
   FilePathEnd filePathEnd;
   std::string_view snapshot;  // the recorder of snapshots
 };
-inline constexpr ProgramNames kPosixPrograms{"kestro", "kestro-replay", FilePathEnd::EndOfArgument, "kestro-snapshot"};
+inline constexpr ProgramNames kLinuxPrograms{"kestro", "kestro-replay", FilePathEnd::EndOfArgument, "kestro-snapshot"};
 inline constexpr ProgramNames kWindowsPrograms{"Kestro.exe", "kestro-replay.exe", FilePathEnd::FirstSpace,
                                                "kestro-wmi-snapshot.exe"};
 

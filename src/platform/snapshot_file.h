@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "wmi/snapshot_source.h"
+#include "records/snapshot_source.h"
 
 namespace kestro {
 

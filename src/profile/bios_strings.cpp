@@ -1,6 +1,6 @@
 #include "core/text.h"
 #include "profile/profile.h"
-#include "wmi/classes_read.h"
+#include "records/classes_read.h"
 
 namespace kestro {
 namespace {

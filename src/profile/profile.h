@@ -9,7 +9,7 @@
 #include "core/report_text.h"
 #include "smbios/raw_smbios.h"
 #include "smbios/type1_walk.h"
-#include "wmi/record_source.h"
+#include "records/record_source.h"
 
 // The collectors that turn records and SMBIOS bytes into report lines.
 namespace kestro {

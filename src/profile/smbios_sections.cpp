@@ -5,7 +5,7 @@
 
 #include "core/error.h"
 #include "profile/profile.h"
-#include "wmi/classes_read.h"
+#include "records/classes_read.h"
 
 namespace kestro {
 namespace {

@@ -1,4 +1,4 @@
-#include "wmi/linux/device_instance_ids.h"
+#include "records/sysfs/device_instance_ids.h"
 
 #include <gtest/gtest.h>
 

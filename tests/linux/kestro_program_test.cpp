@@ -14,7 +14,7 @@
 #include "app/run.h"
 #include "core/ansi_code_page.h"
 #include "test_support.h"
-#include "wmi/linux/sysfs_source.h"
+#include "records/sysfs/sysfs_source.h"
 
 namespace kestro {
 namespace {
@@ -180,14 +180,14 @@ TEST(KestroProgram, OtherArgumentsAreArgumentText) {
 // --- man page and installation
 
 TEST(KestroManPage, FormatsWithoutWarningsAndNamesEverySwitch) {
-  const std::string page = std::string(KESTRO_SOURCE_DIR) + "/doc/kestro.1";
+  const std::string page = std::string(KESTRO_BUILD_DIR) + "/doc/kestro.1";
   const std::string source = testing::ReadFile(page);
   for (const char* name : kSwitches) EXPECT_NE(source.find(name), std::string::npos) << name;
   for (const char* name : {"\\-\\-help", "\\-h", "\\-\\-version", "Kestro.ini", "/sys/firmware/dmi/tables/DMI"}) {
     EXPECT_NE(source.find(name), std::string::npos) << name;
   }
   // kestro-snapshot's tells what a snapshot gives away.
-  const std::string snapshotPage = std::string(KESTRO_SOURCE_DIR) + "/doc/kestro-snapshot.1";
+  const std::string snapshotPage = std::string(KESTRO_BUILD_DIR) + "/doc/kestro-snapshot.1";
   EXPECT_NE(testing::ReadFile(snapshotPage).find("serial numbers of the system"), std::string::npos);
   if (testing::RunProcess({"groff", "--version"}).exitCode != 0) GTEST_SKIP() << "groff is not installed";
   for (const std::string& formatted : {page, snapshotPage}) {
@@ -205,7 +205,7 @@ TEST(KestroInstall, PutsTheProgramAndItsManPageInPlace) {
   for (const std::string program : {"kestro", "kestro-snapshot"}) {
     EXPECT_EQ(::access((prefix / "bin/" + program).c_str(), X_OK), 0) << program;
     EXPECT_EQ(testing::ReadFile(prefix / "share/man/man1/" + program + ".1"),
-              testing::ReadFile(std::string(KESTRO_SOURCE_DIR) + "/doc/" + program + ".1"));
+              testing::ReadFile(std::string(KESTRO_BUILD_DIR) + "/doc/" + program + ".1"));
   }
   EXPECT_EQ(testing::RunProcess({prefix / "bin/kestro", "--version"}).out, "Kestro " KESTRO_VERSION_TEXT "\n");
 }

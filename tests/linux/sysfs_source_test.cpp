@@ -1,4 +1,4 @@
-#include "wmi/linux/sysfs_source.h"
+#include "records/sysfs/sysfs_source.h"
 
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 #include "core/text.h"
 #include "profile/profile.h"
 #include "test_support.h"
-#include "wmi/linux/device_instance_ids.h"
+#include "records/sysfs/device_instance_ids.h"
 
 namespace kestro {
 namespace {

@@ -1,4 +1,4 @@
-#include "wmi/linux/usb_descriptors.h"
+#include "records/sysfs/usb_descriptors.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "base/posix/unique_fd.h"
+#include "base/linux/unique_fd.h"
 
 namespace kestro {
 namespace {

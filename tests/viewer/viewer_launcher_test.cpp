@@ -1,4 +1,4 @@
-#include "platform/posix/viewer_launcher.h"
+#include "platform/linux/viewer_launcher.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "base/posix/sealed_memory_file.h"
+#include "base/linux/sealed_memory_file.h"
 #include "core/error.h"
 #include "platform/report_viewer.h"
 

@@ -1,4 +1,4 @@
-#include "wmi/windows/variant_value.h"
+#include "records/wmi/variant_value.h"
 
 #include <gtest/gtest.h>
 #include <oleauto.h>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/error.h"
-#include "wmi/windows/com_types.h"
+#include "records/wmi/com_types.h"
 
 namespace kestro {
 namespace {

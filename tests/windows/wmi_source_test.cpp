@@ -1,7 +1,7 @@
 // The WMI back end against the WMI of the machine the test runs on (in CI:
 // Wine's). The tests hold to what WMI promises, not to one machine's values;
 // what each query returned is printed for the test log.
-#include "wmi/windows/wmi_source.h"
+#include "records/wmi/wmi_source.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "core/error.h"
 #include "core/text.h"
-#include "wmi/classes_read.h"
+#include "records/classes_read.h"
 
 namespace kestro {
 namespace {

@@ -16,8 +16,8 @@
 #include "core/text.h"
 #include "platform/console.h"
 #include "platform/report_file.h"
-#include "wmi/linux/sysfs_source.h"
-#include "wmi/snapshot_writer.h"
+#include "records/sysfs/sysfs_source.h"
+#include "records/snapshot_writer.h"
 
 namespace {
 
@@ -57,10 +57,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) arguments.push_back(kestro::FromUtf8(argv[i]));
 
   const kestro::Program program(kProgram);
-  if (auto status = program.AnswerInformationalArgument(arguments, kestro::SnapshotUsage(kestro::kPosixPrograms))) {
+  if (auto status = program.AnswerInformationalArgument(arguments, kestro::SnapshotUsage(kestro::kLinuxPrograms))) {
     return *status;
   }
-  if (arguments.size() > 1) return program.ReportUsageError(kestro::TooManyOutputsText(kestro::kPosixPrograms));
+  if (arguments.size() > 1) return program.ReportUsageError(kestro::TooManyOutputsText(kestro::kLinuxPrograms));
   try {
     Record(arguments);
     return 0;

@@ -7,6 +7,16 @@ if(TARGET kestro-viewer)
   add_dependencies(kestro kestro-viewer)
 endif()
 
+# kestro-replay: the run of kestro on a snapshot's records; it joins its
+# arguments as Linux hands them over.
+add_executable(kestro-replay ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)
+target_link_libraries(kestro-replay PRIVATE kestro_app kestro_warnings kestro_static_runtime)
+install(TARGETS kestro-replay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+kestro_install_manual_page(kestro-replay.1)
+if(TARGET kestro-viewer)
+  add_dependencies(kestro-replay kestro-viewer)
+endif()
+
 # kestro-snapshot: records what kestro reads here as a snapshot for kestro-replay.
 add_executable(kestro-snapshot ${CMAKE_CURRENT_LIST_DIR}/snapshot_main.cpp)
 target_link_libraries(kestro-snapshot PRIVATE kestro_app kestro_warnings kestro_static_runtime)

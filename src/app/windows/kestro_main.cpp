@@ -8,7 +8,7 @@
 #include "app/program.h"
 #include "app/windows/argument_text.h"
 #include "base/win/wide_text.h"
-#include "wmi/windows/wmi_source.h"
+#include "records/wmi/wmi_source.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The argument text is the process's command line without the program's

@@ -17,8 +17,8 @@
 #include "core/text.h"
 #include "platform/console.h"
 #include "platform/report_file.h"
-#include "wmi/snapshot_writer.h"
-#include "wmi/windows/wmi_source.h"
+#include "records/snapshot_writer.h"
+#include "records/wmi/wmi_source.h"
 
 int wmain() {
   const std::u16string commandLine = kestro::FromWide(::GetCommandLineW());

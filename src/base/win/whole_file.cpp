@@ -26,7 +26,7 @@ std::optional<std::uint64_t> DiskFileSize(HANDLE file) {
 
 std::string ReadWholeFile(const std::wstring& path, const WholeFileRules& rules) {
   const std::string failure = "cannot read " + rules.name;
-  // Said in kestro-replay's words on POSIX: Wine has no text for this error.
+  // Said in kestro-replay's words on Linux: Wine has no text for this error.
   if (IsDirectory(path)) throw RuntimeError(kDirectoryNotSupported, failure + ": Is a directory");
   const ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "base/posix/unique_fd.h"
+#include "base/linux/unique_fd.h"
 
 namespace kestro {
 namespace {

@@ -1,7 +1,7 @@
 # The viewer window for "/SHOWDIALOG" in Qt 6 Widgets, built as a program of
 # its own, kestro-viewer, that kestro and kestro-replay become by exec only
 # when a window is asked for (ui/viewer_program.h,
-# platform/posix/viewer_launcher.cpp). Without Qt 6 the rest still builds and
+# platform/linux/viewer_launcher.cpp). Without Qt 6 the rest still builds and
 # /SHOWDIALOG fails with a message.
 option(KESTRO_BUILD_VIEWER "Build the Qt 6 viewer program for /SHOWDIALOG" ON)
 

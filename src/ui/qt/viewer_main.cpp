@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/posix/sealed_memory_file.h"
+#include "base/linux/sealed_memory_file.h"
 #include "core/error.h"
 #include "ui/qt/qt_viewer.h"
 #include "ui/viewer_program.h"

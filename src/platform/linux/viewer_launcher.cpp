@@ -1,0 +1,108 @@
+// The viewer is a program of its own, started only for "/SHOWDIALOG" and in
+// place of this one (exec): the file-mode programs load no window toolkit and
+// can be linked statically, and the process that shows the window is still
+// the one the user started.
+#include "platform/linux/viewer_launcher.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "base/linux/read_link.h"
+#include "base/linux/sealed_memory_file.h"
+#include "core/error.h"
+#include "platform/report_viewer.h"
+#include "ui/viewer_program.h"
+
+namespace kestro {
+namespace {
+
+[[noreturn]] void NoViewer(const std::string& text) { throw RuntimeError(ErrorCode::NoViewer, text); }
+
+// The folder of this program's file, as the kernel names it: absolute, with
+// no links, "." or ".." in it.
+std::string ExecutableDirectory() {
+  std::optional<std::string> path = ReadLinkAt(AT_FDCWD, "/proc/self/exe");
+  if (!path) {
+    const int error = errno;
+    throw RuntimeError(error, std::string("cannot find the viewer program: /proc/self/exe: ") + std::strerror(error));
+  }
+  path->erase(path->rfind('/') + 1);
+  return *path;
+}
+
+// `directory` (ending in '/') followed by the relative path `below`, whose
+// ".." steps take the last folder off rather than staying in the text.
+std::string JoinNormal(std::string directory, std::string_view below) {
+  while (!below.empty()) {
+    const std::size_t end = below.find('/');
+    const std::string_view step = below.substr(0, end);
+    below.remove_prefix(end == std::string_view::npos ? below.size() : end + 1);
+    if (step == "..") {
+      if (directory.size() > 1) directory.erase(directory.rfind('/', directory.size() - 2) + 1);
+    } else if (!step.empty() && step != ".") {
+      directory.append(step).push_back('/');
+    }
+  }
+  return directory;
+}
+
+// Whether `path` names nothing at all, so that the next place may be tried.
+// A program that is there but cannot be started is an answer in itself.
+bool IsAbsent(const std::string& path) { return ::access(path.c_str(), F_OK) != 0 && errno == ENOENT; }
+
+// Hands the report over to the viewer program by replacing this process.
+class LaunchedViewer final : public ReportViewer {
+ public:
+  LaunchedViewer(std::string program, std::string programName)
+      : program_(std::move(program)), programName_(std::move(programName)) {}
+
+  void ShowReportWindow(std::u16string_view reportText) override {
+    report_ = SealedMemoryFile("kestro-report", std::string_view(reinterpret_cast<const char*>(reportText.data()),
+                                                                 reportText.size() * sizeof(char16_t)));
+  }
+
+  // Never returns: the viewer program takes this process over (its exit
+  // status is the run's), or why it could not is thrown.
+  int RunUntilClosed() override {
+    if (::fcntl(report_.get(), F_SETFD, 0) != 0) Fail(errno);
+    std::string descriptorSwitch = std::string(kReportDescriptorSwitch) + std::to_string(report_.get());
+    char* const arguments[] = {programName_.data(), descriptorSwitch.data(), nullptr};
+    std::fflush(nullptr);  // exec drops what the C library still buffers
+    ::execv(program_.c_str(), arguments);
+    Fail(errno);
+  }
+
+ private:
+  [[noreturn]] void Fail(int error) const {
+    NoViewer("the viewer window cannot be opened: cannot start '" + program_ + "': " + std::strerror(error));
+  }
+
+  std::string program_;
+  std::string programName_;
+  UniqueFd report_;
+};
+
+}  // namespace
+
+std::vector<std::string> ViewerProgramCandidates() {
+  const std::string directory = ExecutableDirectory();
+  return {directory + KESTRO_VIEWER_PROGRAM_FILE,
+          JoinNormal(directory, KESTRO_VIEWER_INSTALLED_DIR) + KESTRO_VIEWER_PROGRAM_FILE};
+}
+
+std::unique_ptr<ReportViewer> OpenReportViewer(const std::string& programName) {
+  std::string places;
+  for (const std::string& candidate : ViewerProgramCandidates()) {
+    if (!IsAbsent(candidate)) return std::make_unique<LaunchedViewer>(candidate, programName);
+    places += (places.empty() ? "" : " and ") + candidate;
+  }
+  NoViewer("the viewer window cannot be opened: no viewer program found (looked for " + places +
+           "; it is built only where Qt 6 Widgets is installed, and packaged as kestro-viewer)");
+}
+
+}  // namespace kestro
