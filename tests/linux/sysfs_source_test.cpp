@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
@@ -264,6 +265,23 @@ TEST(SysfsSource, AnUnreadableTableIsARunTimeErrorNamingFileReasonAndRoot) {
     EXPECT_EQ(error.number(), EISDIR);
     EXPECT_EQ(error.text(), "cannot read " + SysfsTree("dmi-unreadable") +
                                 "/firmware/dmi/tables/DMI: Is a directory (reading the SMBIOS table needs root)");
+  }
+}
+
+// A table that never ends (a link to /dev/zero) is refused at the limit, not
+// read until memory runs out.
+TEST(SysfsSource, AnEndlessTableIsRefused) {
+  const testing::TempDir root;
+  std::filesystem::create_directories(root / "firmware/dmi/tables");
+  std::filesystem::create_symlink("/dev/zero", root / "firmware/dmi/tables/DMI");
+  SysfsSource source(root.path(), kHost);
+  try {
+    Values(source, kWmiNamespace, u"MSSmBios_RawSMBiosTables", u"SMBiosData");
+    FAIL() << "no error";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.number(), EFBIG);
+    EXPECT_EQ(error.text(), "cannot read " + root.path() +
+                                "/firmware/dmi/tables/DMI: it is over 64 MiB, far more than any firmware file holds; refused");
   }
 }
 

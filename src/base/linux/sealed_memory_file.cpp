@@ -5,30 +5,22 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 
-#include "core/error.h"
+#include "base/linux/system_error.h"
 
 namespace kestro {
 namespace {
 
 constexpr int kAllSeals = F_SEAL_WRITE | F_SEAL_GROW | F_SEAL_SHRINK | F_SEAL_SEAL;
 
-[[noreturn]] void Fail(int error, const std::string& what) {
-  throw RuntimeError(error, what + ": " + std::strerror(error));
-}
+[[noreturn]] void Fail(int error, const std::string& what) { throw SystemError(error, what); }
 
 }  // namespace
 
 UniqueFd SealedMemoryFile(const char* name, std::string_view bytes) {
   UniqueFd file(::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING));
   if (!file.valid()) Fail(errno, "cannot hand the report over");
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(file.get(), bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) Fail(errno, "cannot hand the report over");
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
+  if (const int error = WriteAll(file.get(), bytes)) Fail(error, "cannot hand the report over");
   if (::fcntl(file.get(), F_ADD_SEALS, kAllSeals) != 0) Fail(errno, "cannot seal the report handed over");
   return file;
 }

@@ -5,16 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
+#include "base/linux/system_error.h"
 #include "base/linux/unique_fd.h"
-#include "core/error.h"
 
 namespace kestro {
 namespace {
 
 [[noreturn]] void Fail(int number, const WholeFileRules& rules) {
-  throw RuntimeError(number, "cannot read " + rules.name + ": " + std::strerror(number) + rules.hint);
+  throw SystemError(number, "cannot read " + rules.name, rules.hint);
 }
 
 }  // namespace

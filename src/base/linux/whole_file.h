@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 
-// The one way Kestro reads a whole file by its path on Linux: the SMBIOS
-// table and identity texts below /sys, and a snapshot.
+// The one way Kestro reads a whole file by its path on Linux, with a size
+// limit: the SMBIOS table and the dmi/id texts below /sys, and a snapshot.
+// (The many small attribute files of the device scan are read relative to
+// their folder, records/sysfs/sysfs_files.h.)
 namespace kestro {
 
 enum class IfAbsent { GiveNothing, Fail };

@@ -20,8 +20,8 @@
 #include <utility>
 
 #include "base/linux/read_link.h"
+#include "base/linux/system_error.h"
 #include "base/linux/unique_fd.h"
-#include "core/error.h"
 #include "core/text.h"
 
 namespace kestro {
@@ -32,8 +32,7 @@ constexpr const char* kCannotWrite = "cannot write the report file";
 constexpr const char* kCannotOpen = "cannot open the report file";
 
 [[noreturn]] void Fail(int number, const std::string& what, const std::string& path) {
-  throw RuntimeError(number, what + " " + (path.empty() ? std::string("(empty path)") : "'" + path + "'") + ": " +
-                                 std::strerror(number));
+  throw SystemError(number, what + " " + (path.empty() ? std::string("(empty path)") : "'" + path + "'"));
 }
 
 // The directory part of a path ("." when it has none) and its last component.
@@ -49,19 +48,6 @@ PlacedName SplitPath(const std::string& path) {
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
-
-// 0 when all of `bytes` went to `fd`, else the errno.
-int WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return 0;
-}
 
 // 0 when the data of `fd` reached the disk or cannot be flushed at all (a
 // pipe, a terminal, a file system without flushes), else the errno.

@@ -14,6 +14,7 @@
 
 #include "base/linux/read_link.h"
 #include "base/linux/sealed_memory_file.h"
+#include "base/linux/system_error.h"
 #include "core/error.h"
 #include "platform/report_viewer.h"
 #include "ui/viewer_program.h"
@@ -27,10 +28,7 @@ namespace {
 // no links, "." or ".." in it.
 std::string ExecutableDirectory() {
   std::optional<std::string> path = ReadLinkAt(AT_FDCWD, "/proc/self/exe");
-  if (!path) {
-    const int error = errno;
-    throw RuntimeError(error, std::string("cannot find the viewer program: /proc/self/exe: ") + std::strerror(error));
-  }
+  if (!path) throw SystemError(errno, "cannot find the viewer program: /proc/self/exe");
   path->erase(path->rfind('/') + 1);
   return *path;
 }

@@ -5,37 +5,39 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "base/linux/read_link.h"
-#include "core/error.h"
+#include "base/linux/system_error.h"
 
 namespace kestro::sysfs {
 namespace {
 
-[[noreturn]] void FailReading(int number, const std::string& path, const std::string& hint = "") {
-  throw RuntimeError(number, "cannot read " + path + ": " + std::strerror(number) + hint);
-}
+[[noreturn]] void FailReading(int number, const std::string& path) { throw SystemError(number, "cannot read " + path); }
 
 constexpr std::size_t kChunk = 4096;
 
+// More than any attribute holds (a USB device's descriptors are the largest,
+// some kilobytes): a file that goes on, a device planted in a tree, is
+// refused rather than read without end.
+constexpr std::size_t kMaxAttributeBytes = 1 << 20;
+
 // Appends everything that is left to read from `fd` to `content`; 0 on
-// success, else the errno.
+// success, EFBIG past kMaxAttributeBytes, else the errno.
 //
 // Every read asks for at least 4096 bytes. sysfs hands over as much as it
 // has up to the page size (4096 bytes or more) per read, and so does a local
 // file system, so a read that returns less than 4096 bytes has reached the
 // end: this saves the second read that would return 0 for each of the many
 // small attribute files a scan reads.
-template <typename Content>
-int ReadRest(int fd, Content& content) {
+int ReadRest(int fd, std::string& content) {
   char buffer[2 * kChunk];  // on the stack: no buffer to clear for each small file
   while (true) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return errno;
-    content.insert(content.end(), buffer, buffer + got);
+    content.append(buffer, static_cast<std::size_t>(got));
     if (static_cast<std::size_t>(got) < kChunk) return 0;
+    if (content.size() > kMaxAttributeBytes) return EFBIG;
   }
 }
 
@@ -90,19 +92,6 @@ FileState ReadFileAt(const Directory& dir, const std::string& name, std::string&
 
 std::optional<std::string> ReadLinkAt(const Directory& dir, const std::string& name) {
   return kestro::ReadLinkAt(dir.fd(), name.c_str());
-}
-
-// Three system calls, as for the attributes: on Linux reading a directory
-// fails with EISDIR by itself, so no stat is needed first.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, const std::string& hint) {
-  const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.valid()) {
-    if (errno == ENOENT) return std::nullopt;
-    FailReading(errno, path, hint);
-  }
-  std::vector<std::uint8_t> content;
-  if (const int number = ReadRest(file.get(), content)) FailReading(number, path, hint);
-  return content;
 }
 
 }  // namespace kestro::sysfs

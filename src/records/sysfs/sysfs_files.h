@@ -37,20 +37,16 @@ class Directory {
 
 enum class FileState { Read, Absent };
 
-// Reads the whole file `name` (relative to `dir`) into `content`, replacing
-// what it held. Absent when the file does not exist, or when its device went
-// away while it was read (ENODEV): a device unplugged during the scan is no
-// failure. Any other failure throws RuntimeError naming the file and the
+// Reads the whole attribute file `name` (relative to `dir`) into `content`,
+// replacing what it held. Absent when the file does not exist, or when its
+// device went away while it was read (ENODEV): a device unplugged during the
+// scan is no failure. A file of more than a megabyte, which no attribute
+// holds, and any other failure throw RuntimeError naming the file and the
 // reason.
 FileState ReadFileAt(const Directory& dir, const std::string& name, std::string& content);
 
 // The target of the symbolic link `name` (relative to `dir`); nothing when it
 // is absent or not a link.
 std::optional<std::string> ReadLinkAt(const Directory& dir, const std::string& name);
-
-// The whole file at `path` as bytes; nothing when it does not exist. Any other
-// failure throws RuntimeError naming the file and the reason, followed by
-// `hint` when one is given.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, const std::string& hint = "");
 
 }  // namespace kestro::sysfs

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <optional>
 
+#include "base/linux/system_error.h"
+#include "base/linux/whole_file.h"
 #include "core/error.h"
 #include "core/text.h"
 #include "core/windows1252.h"
@@ -18,9 +20,34 @@
 namespace kestro {
 namespace {
 
+// The firmware's files are small (a table of some kilobytes, texts of a few
+// bytes); one pointed at an endless device is refused rather than read on.
+constexpr std::uint64_t kMaxFirmwareFileBytes = 64 << 20;
+
+// The whole file at `path` as bytes; nothing when it does not exist. Any
+// other failure throws RuntimeError naming the file and the reason, followed
+// by `hint` when one is given.
+std::optional<Bytes> ReadFirmwareFile(const std::string& path, const std::string& hint = "") {
+  const WholeFileRules rules{
+      .name = path,
+      .hint = hint,
+      .ifAbsent = IfAbsent::GiveNothing,
+      .maxBytes = kMaxFirmwareFileBytes,
+      .refuseTooLarge =
+          [&path](std::optional<std::uint64_t>) {
+            throw RuntimeError(EFBIG, "cannot read " + path + ": it is over " +
+                                          std::to_string(kMaxFirmwareFileBytes >> 20) +
+                                          " MiB, far more than any firmware file holds; refused");
+          },
+  };
+  std::optional<std::string> bytes = ReadWholeFile(path, rules);
+  if (!bytes) return std::nullopt;
+  return Bytes(bytes->begin(), bytes->end());
+}
+
 // A dmi/id attribute: SMBIOS string bytes with the kernel's newline behind.
 std::optional<std::u16string> ReadDmiText(const std::string& path) {
-  std::optional<Bytes> bytes = sysfs::ReadWholeFile(path);
+  std::optional<Bytes> bytes = ReadFirmwareFile(path);
   if (!bytes) return std::nullopt;
   if (!bytes->empty() && bytes->back() == '\n') bytes->pop_back();
   std::u16string text;
@@ -85,7 +112,7 @@ class SysfsConnection : public Connection {
   std::unique_ptr<RecordSet> RawSmbiosTables() const {
     std::vector<MemoryRecord> records;
     std::optional<Bytes> table =
-        sysfs::ReadWholeFile(source_.root() + "/firmware/dmi/tables/DMI", " (reading the SMBIOS table needs root)");
+        ReadFirmwareFile(source_.root() + "/firmware/dmi/tables/DMI", " (reading the SMBIOS table needs root)");
     if (table) {
       // Moved in, not listed in braces: a braced list would copy the table twice.
       MemoryRecord& record = records.emplace_back(MemoryRecord{std::u16string(wmi::kRawSmbiosTables.className), {}});
@@ -146,9 +173,7 @@ const std::vector<std::u16string>& SysfsSource::SystemDeviceObjectPaths() {
 
 std::string LocalHostName() {
   char name[HOST_NAME_MAX + 1] = {};
-  if (::gethostname(name, sizeof name - 1) != 0) {
-    throw RuntimeError(errno, std::string("cannot read the host name: ") + std::strerror(errno));
-  }
+  if (::gethostname(name, sizeof name - 1) != 0) throw SystemError(errno, "cannot read the host name");
   return name;
 }
 

@@ -1,8 +1,6 @@
 // kestro-viewer: the window of "/SHOWDIALOG". kestro and kestro-replay become
 // this program by exec and hand the report over (ui/viewer_program.h); it is
 // not meant to be started by hand.
-#include <unistd.h>
-
 #include <charconv>
 #include <cstdio>
 #include <memory>
@@ -10,6 +8,7 @@
 #include <string_view>
 
 #include "base/linux/sealed_memory_file.h"
+#include "base/linux/unique_fd.h"
 #include "core/error.h"
 #include "ui/qt/qt_viewer.h"
 #include "ui/viewer_program.h"
@@ -28,9 +27,11 @@ int ReportDescriptor(int argc, char** argv) {
   return error == std::errc() && end == argument.data() + argument.size() ? fd : -1;
 }
 
-std::u16string HandedOverReport(int fd) {
-  const std::string bytes = ReadSealedMemoryFile(fd);
-  ::close(fd);
+// The report in the sealed memory file `handedOver`, which is closed before
+// the window opens.
+std::u16string HandedOverReport(UniqueFd handedOver) {
+  const std::string bytes = ReadSealedMemoryFile(handedOver.get());
+  handedOver = UniqueFd();
   if (bytes.size() % sizeof(char16_t) != 0) {
     throw RuntimeError(ErrorCode::ViewerFailed, "the report handed over is no UTF-16 text");
   }
@@ -41,7 +42,7 @@ std::u16string HandedOverReport(int fd) {
 
 int ShowUntilClosed(const char* programName, int fd) {
   try {
-    const std::u16string report = HandedOverReport(fd);
+    const std::u16string report = HandedOverReport(UniqueFd(fd));
     const std::unique_ptr<ReportViewer> viewer = OpenQtReportViewer();
     viewer->ShowReportWindow(report);
     return viewer->RunUntilClosed();
