@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/run.h"
-#include "core/ansi_code_page.h"
 #include "core/report_text.h"
+#include "core/windows1252.h"
 #include "profile/profile.h"
+#include "run/run.h"
 #include "smbios/raw_smbios.h"
 #include "smbios/type1_walk.h"
 #include "records/snapshot_source.h"
@@ -40,7 +40,7 @@ void BM_CaptureAndWalk(benchmark::State& state) {
   const std::size_t textBytes = RawSmbiosText::FromTable(table).ToText().size();
   for (auto _ : state) {
     const SmbiosCapture capture = CaptureBiosCharacteristics(RawSmbiosText::FromTable(table));
-    benchmark::DoNotOptimize(WalkType1Strings(capture.rawSmbiosText));
+    benchmark::DoNotOptimize(WalkType1Strings(capture.rawSmbiosText, kWindows1252));
   }
   // Throughput in characters of the table's decimal text, the form the walk
   // is defined on (about 3.5 characters per table byte).
@@ -51,7 +51,7 @@ BENCHMARK(BM_CaptureAndWalk)->RangeMultiplier(4)->Range(1 << 10, 1 << 20)->Unit(
 
 void BM_WalkFromText(benchmark::State& state) {
   const std::u16string text = RawSmbiosText::FromTable(Type0Table(static_cast<std::size_t>(state.range(0)))).ToText();
-  for (auto _ : state) benchmark::DoNotOptimize(WalkType1Strings(RawSmbiosText::FromText(text)));
+  for (auto _ : state) benchmark::DoNotOptimize(WalkType1Strings(RawSmbiosText::FromText(text), kWindows1252));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_WalkFromText)->RangeMultiplier(4)->Range(1 << 10, 1 << 20)->Unit(benchmark::kMicrosecond);
@@ -87,7 +87,7 @@ void BM_PnpListing(benchmark::State& state) {
   for (auto _ : state) {
     ReportText report;
     ListPnpDevices(source, report);
-    benchmark::DoNotOptimize(ToAnsiBytes(report.Text()).size());
+    benchmark::DoNotOptimize(ToWindows1252(report.Text()).size());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
   state.counters["peak_rss_MiB"] = PeakResidentMiB();

@@ -1,4 +1,5 @@
 // The walk from any text, not only well-formed decimal tokens.
+#include "core/windows1252.h"
 #include "fuzz_support.h"
 #include "core/error.h"
 #include "smbios/type1_walk.h"
@@ -7,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace kestro;
   const std::u16string text = FromUtf8(fuzz::AsText(data, size));
   const RawSmbiosText raw = RawSmbiosText::FromText(text);
-  const Type1Strings entries = WalkType1Strings(raw);
+  const Type1Strings entries = WalkType1Strings(raw, kWindows1252);
   KESTRO_FUZZ_CHECK(entries.size() <= 6);
   std::size_t total = 0;
   for (const auto& entry : entries) total += entry.size();

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/windows1252.h"
 #include "profile/profile.h"
 #include "smbios/type1_walk.h"
 #include "test_support.h"
@@ -113,7 +114,7 @@ TEST_P(RealTable, EntriesAreTheStringsDmidecodeDecodes) {
   const std::optional<Structure> type1 = Type1WhereTheWalkExpectsIt(Structures(table));
   ASSERT_TRUE(type1) << GetParam() << " breaks the walk's assumptions";
 
-  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(table));
+  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(table), kWindows1252);
   const std::map<std::string, std::string> decoded = DmidecodeType1(*dumpBin);
   ASSERT_FALSE(decoded.empty()) << "dmidecode decoded nothing from " << *dumpBin;
   const std::vector<std::pair<std::string, std::size_t>> fields = {{"Manufacturer", 0x04}, {"Product Name", 0x05},
@@ -143,7 +144,7 @@ TEST(RealTableKnownResults, TablesThatDoNotStartWithType0GiveNoEntries) {
                            "dell-precision-t7600", "dell-poweredge-1800"}) {
     const auto bin = TablePath(name, ".bin");
     if (!bin) continue;
-    EXPECT_TRUE(WalkType1Strings(RawSmbiosText::FromTable(ReadBytes(*bin))).empty()) << name;
+    EXPECT_TRUE(WalkType1Strings(RawSmbiosText::FromTable(ReadBytes(*bin)), kWindows1252).empty()) << name;
   }
 }
 
@@ -152,7 +153,7 @@ TEST(RealTableKnownResults, ShortType1StructuresLetTheWalkReadOnIntoTheNextStruc
   // type, length and first handle byte.
   const auto bin = TablePath("vmware-virtual-platform", ".bin");
   ASSERT_TRUE(bin);
-  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(ReadBytes(*bin)));
+  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(ReadBytes(*bin)), kWindows1252);
   ASSERT_EQ(entries.size(), 6u);
   EXPECT_EQ(entries[3], u"VMware-56 4d e2 c3 c3 c0 e1 e2-46 22 55 4d c5 eb 6b a1");
   EXPECT_EQ(entries[4], u"");
@@ -162,7 +163,7 @@ TEST(RealTableKnownResults, ShortType1StructuresLetTheWalkReadOnIntoTheNextStruc
 TEST(RealTableKnownResults, Type0WithTwoStringsTakesType1FromTheWrongPlace) {
   const auto bin = TablePath("qemu-kvm-seabios", ".bin");
   if (!bin) GTEST_SKIP() << "shared test data absent";
-  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(ReadBytes(*bin)));
+  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(ReadBytes(*bin)), kWindows1252);
   EXPECT_EQ(entries, (Type1Strings{std::u16string(u"\x01\x00", 2), u"", u"", u"", u"", u""}));
 }
 
@@ -170,7 +171,7 @@ TEST(RealTableKnownResults, AFifthEntryEndingInACarriageReturn) {
   // This server's walk puts a CR byte into entry 5; the line keeps to one line.
   const auto bin = TablePath("hp-proliant-dl385-g1", ".bin");
   if (!bin) GTEST_SKIP() << "shared test data absent";
-  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(ReadBytes(*bin)));
+  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(ReadBytes(*bin)), kWindows1252);
   ASSERT_GE(entries.size(), 5u);
   EXPECT_EQ(entries[4], u"\x03\r");
   ReportText report;

@@ -1,10 +1,11 @@
-#include "app/run.h"
+#include "run/run.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
 #include "core/error.h"
+#include "core/windows1252.h"
 #include "test_support.h"
 
 namespace kestro {
@@ -20,10 +21,12 @@ class FakeOutput : public ReportOutput {
     writtenPath = target.path;
     text = reportText;
   }
-  void ShowReportWindow(std::u16string_view reportText) override {
+  int ShowReportWindow(std::u16string_view reportText) override {
     shown = true;
     text = reportText;
+    return kClosedWindowStatus;
   }
+  static constexpr int kClosedWindowStatus = 3;
   std::optional<std::u16string> writtenPath;
   bool shown = false;
   std::u16string text;
@@ -60,8 +63,8 @@ TEST_P(RunSequence, HandsTheWholeReportToOneOutput) {
   const RunCase& c = GetParam();
   SnapshotSource source = SourceOf(Machine());
   FakeOutput output;
-  const RunOutcome outcome = RunKestro(CommandLine::FromArgumentText(c.argumentText), source, output);
-  EXPECT_EQ(outcome, c.shown ? RunOutcome::WindowShown : RunOutcome::FileWritten);
+  const int status = RunKestro(CommandLine::FromArgumentText(c.argumentText), source, output, kWindows1252);
+  EXPECT_EQ(status, c.shown ? FakeOutput::kClosedWindowStatus : 0);
   EXPECT_EQ(output.shown, c.shown);
   EXPECT_EQ(output.writtenPath.has_value(), c.writtenPath != nullptr);
   if (c.writtenPath != nullptr) {
@@ -84,8 +87,8 @@ TEST(RunSequence, AFailureWhileCollectingReachesNoOutput) {
   for (const char* failing : {"MSSmBios_RawSMBiosTables", "Win32_BaseBoard", "Win32_SystemDevices"}) {
     SnapshotSource source = SourceOf(Machine(failing));
     FakeOutput output;
-    EXPECT_THROW(RunKestro(CommandLine::FromArgumentText(u"/PNP /SHOWDIALOG"), source, output), RuntimeError);
-    EXPECT_THROW(RunKestro(CommandLine::FromArgumentText(u"/PNP /File:r.ini"), source, output), RuntimeError);
+    EXPECT_THROW(RunKestro(CommandLine::FromArgumentText(u"/PNP /SHOWDIALOG"), source, output, kWindows1252), RuntimeError);
+    EXPECT_THROW(RunKestro(CommandLine::FromArgumentText(u"/PNP /File:r.ini"), source, output, kWindows1252), RuntimeError);
     EXPECT_FALSE(output.shown) << failing;
     EXPECT_FALSE(output.writtenPath) << failing;
   }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/ansi_code_page.h"
 #include "core/error.h"
 #include "core/windows1252.h"
 
@@ -65,11 +64,6 @@ TEST(Windows1252, WhatItCannotHoldBecomesAQuestionMark) {
   EXPECT_EQ(ToWindows1252(u"a\U0001F600b"), "a?b");   // a pair is one character
   EXPECT_EQ(ToWindows1252(u"a\xDC00\xD800"), "a??");  // lone halves
   EXPECT_EQ(ToWindows1252(u"\u20AC\u2122"), "\x80\x99");
-}
-
-TEST(AnsiCodePage, IsWindows1252Here) {
-  EXPECT_EQ(AnsiCodeToChar(0x80), u'\u20AC');
-  EXPECT_EQ(ToAnsiBytes(u"\u00E9\u4E2D\r\n"), "\xE9?\r\n");
 }
 
 TEST(Errors, NumbersPrintAsPeopleLookThemUp) {

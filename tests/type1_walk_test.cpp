@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/windows1252.h"
 #include "profile/profile.h"
 #include "test_support.h"
 
@@ -20,7 +21,7 @@ const std::string kEndOfTable = "127 4 2 0 0 0";
 
 std::vector<std::string> Walk(const std::string& decimals) {
   std::vector<std::string> entries;
-  for (const auto& entry : WalkType1Strings(RawSmbiosText::FromTable(BytesOf(decimals)))) {
+  for (const auto& entry : WalkType1Strings(RawSmbiosText::FromTable(BytesOf(decimals)), kWindows1252)) {
     entries.push_back(Narrow(entry));
   }
   return entries;
@@ -35,7 +36,7 @@ TEST(Type1Walk, WorkedExampleGivesAllSixStrings) {
 
 TEST(Type1Walk, WorkedExampleLines) {
   const std::string table = kType0 + kType1Area27 + "77 75 0 80 49 0 49 0 83 57 0 75 53 32 0 70 0 0 " + kEndOfTable;
-  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(BytesOf(table)));
+  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromTable(BytesOf(table)), kWindows1252);
   ReportText report;
   ListSmbiosType1(entries, report);
   AppendProductNumber(entries, report);
@@ -46,7 +47,7 @@ TEST(Type1Walk, WorkedExampleLines) {
 
 TEST(Type1Walk, TextsWithoutTakenTokensGiveNothing) {
   for (const char16_t* text : {u"", u"0", u"0 18", u"255"}) {
-    EXPECT_TRUE(WalkType1Strings(RawSmbiosText::FromText(text)).empty()) << Narrow(text);
+    EXPECT_TRUE(WalkType1Strings(RawSmbiosText::FromText(text), kWindows1252).empty()) << Narrow(text);
   }
 }
 
@@ -135,14 +136,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Type1Walk, StringBytesAbove127DecodeByTheAnsiCodePage) {
   const Type1Strings entries =
-      WalkType1Strings(RawSmbiosText::FromTable(BytesOf(kType0 + kType1Area27 + "128 233 129 0 0 " + kEndOfTable)));
+      WalkType1Strings(RawSmbiosText::FromTable(BytesOf(kType0 + kType1Area27 + "128 233 129 0 0 " + kEndOfTable)), kWindows1252);
   ASSERT_GE(entries.size(), 1u);
   EXPECT_EQ(entries[0], u"\u20AC\u00E9\u0081");
 }
 
 TEST(Type1Walk, ControlCharactersPassIntoTheEntryButNotIntoTheLine) {
   const Type1Strings entries = WalkType1Strings(
-      RawSmbiosText::FromTable(BytesOf(kType0 + kType1Area27 + "65 0 66 0 67 0 68 0 75 13 10 9 0 0 " + kEndOfTable)));
+      RawSmbiosText::FromTable(BytesOf(kType0 + kType1Area27 + "65 0 66 0 67 0 68 0 75 13 10 9 0 0 " + kEndOfTable)), kWindows1252);
   ASSERT_EQ(entries.size(), 6u);
   EXPECT_EQ(entries[4], u"K\r\n\t");
   ReportText report;
@@ -161,7 +162,7 @@ TEST(Type1Walk, NoProductNumberWithoutAFifthEntry) {
 TEST(Type1Walk, ReadsTheSameFromTextAndFromBytes) {
   const std::string table = kType0 + kType1Area27 + "77 75 0 80 49 0 0 " + kEndOfTable;
   const RawSmbiosText fromBytes = RawSmbiosText::FromTable(BytesOf(table));
-  EXPECT_EQ(WalkType1Strings(RawSmbiosText::FromText(fromBytes.ToText())), WalkType1Strings(fromBytes));
+  EXPECT_EQ(WalkType1Strings(RawSmbiosText::FromText(fromBytes.ToText()), kWindows1252), WalkType1Strings(fromBytes, kWindows1252));
   EXPECT_EQ(Narrow(fromBytes.ToText()), table);
 }
 
@@ -172,7 +173,7 @@ TEST(Type1Walk, TokensThatAreNoByteValuesNeverCountAsZeros) {
       u"0 18 0 0 1 2 0 240 3 7 128 152 139 63 1 0 0 0 65 00 0 86 49 0 68 0 0 1 27 1 0 1 2 3 4 0 0 0 0 0 0 0 0 0 0 0 0 "
       u"0 "
       u"0 0 0 6 5 6 x 0 0 127 4 2 0 0 0";
-  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromText(text));
+  const Type1Strings entries = WalkType1Strings(RawSmbiosText::FromText(text), kWindows1252);
   ASSERT_GE(entries.size(), 1u);
   EXPECT_EQ(entries[0], u"\uFFFD");
 }

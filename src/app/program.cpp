@@ -1,13 +1,12 @@
 #include "app/program.h"
 
-#include "app/run.h"
-#include "core/ansi_code_page.h"
 #include "core/error.h"
 #include "core/report_text.h"
-#include "core/text.h"
+#include "platform/ansi_code_page.h"
 #include "platform/console.h"
 #include "platform/report_file.h"
 #include "platform/report_viewer.h"
+#include "run/run.h"
 
 namespace kestro {
 namespace {
@@ -22,16 +21,10 @@ class PlatformOutput : public ReportOutput {
     ReplaceFileContents(target.path, bytes, target.namedBy);
   }
 
-  void ShowReportWindow(std::u16string_view reportText) override {
-    viewer_ = OpenReportViewer(programName_);
-    viewer_->ShowReportWindow(reportText);
-  }
-
-  int LiveUntilWindowCloses() { return viewer_->RunUntilClosed(); }
+  int ShowReportWindow(std::u16string_view reportText) override { return ShowReport(reportText, programName_); }
 
  private:
   const std::string& programName_;
-  std::unique_ptr<ReportViewer> viewer_;
 };
 
 }  // namespace
@@ -55,8 +48,7 @@ int Program::Run(const CommandLine& commandLine, const SourceFactory& makeSource
   try {
     const std::unique_ptr<RecordSource> source = makeSource();
     PlatformOutput output(name_);
-    if (RunKestro(commandLine, *source, output) == RunOutcome::WindowShown) return output.LiveUntilWindowCloses();
-    return 0;
+    return RunKestro(commandLine, *source, output, AnsiCodePage());
   } catch (const RuntimeError& error) {
     ShowFailure(FormatFailure(name_, error));
     return 1;

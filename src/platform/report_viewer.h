@@ -1,17 +1,16 @@
 #pragma once
 
-#include <memory>
 #include <string>
-
-#include "ui/viewer.h"
+#include <string_view>
 
 namespace kestro {
 
-// The platform's viewer window for "/SHOWDIALOG": on Linux the Qt viewer
-// program, which takes this process's place when the window is run and then
-// reports its failures under `programName`; on Windows the Win32 form.
-// Throws RuntimeError when there is none to open (no desktop, the viewer
-// program missing).
-std::unique_ptr<ReportViewer> OpenReportViewer(const std::string& programName);
+// Shows `reportText` in the viewer window ("/SHOWDIALOG") until the user
+// closes it, and gives the process's exit status then. On Linux this process
+// becomes the viewer program (kestro-viewer, by exec), which reports its own
+// failures under `programName`; on Windows the Win32 form runs here. Throws
+// RuntimeError when there is no window to open (no desktop, no viewer
+// program).
+int ShowReport(std::u16string_view reportText, const std::string& programName);
 
 }  // namespace kestro

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/ansi_code_page.h"
 
 namespace kestro {
 namespace {
@@ -13,18 +12,19 @@ constexpr std::int64_t kType0ZeroTokens = 4;  // three string terminators and th
 
 // One character per token from index `first` to `last` (from 1), by token
 // index: a run may hold the two tokens a jump took.
-std::u16string StringRun(std::span<const std::uint16_t> tokens, std::int64_t first, std::int64_t last) {
+std::u16string StringRun(std::span<const std::uint16_t> tokens, std::int64_t first, std::int64_t last,
+                         const CodePage& codePage) {
   std::u16string run;
   for (std::int64_t index = first; index <= last; ++index) {
     const std::uint16_t value = tokens[static_cast<std::size_t>(index - 1)];
-    run += value == RawSmbiosText::kNotAByte ? u'\uFFFD' : AnsiCodeToChar(static_cast<std::uint8_t>(value));
+    run += value == RawSmbiosText::kNotAByte ? u'\uFFFD' : codePage.toChar(static_cast<std::uint8_t>(value));
   }
   return run;
 }
 
 }  // namespace
 
-Type1Strings WalkType1Strings(const RawSmbiosText& raw) {
+Type1Strings WalkType1Strings(const RawSmbiosText& raw, const CodePage& codePage) {
   const std::span<const std::uint16_t> tokens = raw.TakenTokens();
   const auto count = static_cast<std::int64_t>(tokens.size());
   const auto value = [&](std::int64_t index) -> std::int64_t { return tokens[static_cast<std::size_t>(index - 1)]; };
@@ -54,7 +54,7 @@ Type1Strings WalkType1Strings(const RawSmbiosText& raw) {
       continue;
     }
     if (currentType == 1 && zeroCount >= 1 && zeroCount <= static_cast<std::int64_t>(kMaxType1Entries)) {
-      entries.push_back(StringRun(tokens, stringStart, index - 1));
+      entries.push_back(StringRun(tokens, stringStart, index - 1, codePage));
       stringStart = index + 1;
       if (entries.size() == kMaxType1Entries) break;
     }

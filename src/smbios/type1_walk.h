@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/code_page.h"
 #include "smbios/raw_smbios.h"
 
 namespace kestro {
@@ -19,6 +20,7 @@ inline constexpr std::size_t kMaxType1Entries = 6;
 // and jumps at a type 0 structure's fourth one. The strings are taken by their
 // order in the string-set; the string-number fields are never read. A table
 // that breaks the assumptions gives wrong or missing entries, never an error.
-Type1Strings WalkType1Strings(const RawSmbiosText& raw);
+// Each byte becomes the character it stands for in `codePage`.
+Type1Strings WalkType1Strings(const RawSmbiosText& raw, const CodePage& codePage);
 
 }  // namespace kestro

@@ -11,8 +11,9 @@
 #include <map>
 #include <regex>
 
-#include "app/run.h"
-#include "core/ansi_code_page.h"
+#include "core/windows1252.h"
+#include "run/run.h"
+#include "platform/ansi_code_page.h"
 #include "test_support.h"
 #include "records/sysfs/sysfs_source.h"
 
@@ -45,7 +46,7 @@ TEST(KestroReports, GoldenReportsFromTheSource) {
   EXPECT_GE(machines.size(), 10u);
   for (const std::string& machine : machines) {
     SysfsSource source(SysfsTree(machine), "kestro-test");
-    const std::string report = ToAnsiBytes(BuildReport(Switches{.pnp = true, .type1 = true}, source)) + "\r\n";
+    const std::string report = ToAnsiBytes(BuildReport(Switches{.pnp = true, .type1 = true}, source, kWindows1252)) + "\r\n";
     EXPECT_EQ(report,
               testing::ReadFile(std::string(KESTRO_SOURCE_DIR) + "/tests/golden/expected/sysfs/" + machine + ".ini"))
         << machine;
@@ -175,6 +176,12 @@ TEST(KestroProgram, OtherArgumentsAreArgumentText) {
     EXPECT_EQ(run.out, "") << argument;
     EXPECT_TRUE(testing::FileExists(work / "Kestro.ini")) << argument;
   }
+}
+
+// There is no ANSI code page on Linux: Windows-1252 stands for it.
+TEST(AnsiCodePage, IsWindows1252Here) {
+  EXPECT_EQ(AnsiCodeToChar(0x80), u'\u20AC');
+  EXPECT_EQ(ToAnsiBytes(u"\u00E9\u4E2D\r\n"), "\xE9?\r\n");
 }
 
 // --- man page and installation

@@ -11,8 +11,9 @@
 #include <regex>
 #include <set>
 
-#include "app/run.h"
-#include "core/ansi_code_page.h"
+#include "core/windows1252.h"
+#include "run/run.h"
+#include "platform/ansi_code_page.h"
 #include "core/error.h"
 #include "core/report_text.h"
 #include "core/text.h"

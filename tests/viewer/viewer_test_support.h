@@ -10,7 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "app/run.h"
+#include "core/windows1252.h"
+#include "run/run.h"
 #include "platform/snapshot_file.h"
 #include "ui/qt/qt_viewer.h"
 
@@ -22,7 +23,7 @@ inline std::unique_ptr<ReportViewer> OpenViewer() { return OpenQtReportViewer();
 // them wider than the window.
 inline std::u16string SnapshotReport() {
   SnapshotSource source = LoadSnapshot(KESTRO_TEST_SOURCE_DIR "/viewer_snapshot.json");
-  return BuildReport(Switches{.pnp = true, .type1 = true, .showDialog = true}, source);
+  return BuildReport(Switches{.pnp = true, .type1 = true, .showDialog = true}, source, kWindows1252);
 }
 
 inline QWidget* FindForm() {

@@ -53,37 +53,20 @@ std::string JoinNormal(std::string directory, std::string_view below) {
 // A program that is there but cannot be started is an answer in itself.
 bool IsAbsent(const std::string& path) { return ::access(path.c_str(), F_OK) != 0 && errno == ENOENT; }
 
-// Hands the report over to the viewer program by replacing this process.
-class LaunchedViewer final : public ReportViewer {
- public:
-  LaunchedViewer(std::string program, std::string programName)
-      : program_(std::move(program)), programName_(std::move(programName)) {}
+[[noreturn]] void CannotStart(const std::string& program, int error) {
+  NoViewer("the viewer window cannot be opened: cannot start '" + program + "': " + std::strerror(error));
+}
 
-  void ShowReportWindow(std::u16string_view reportText) override {
-    report_ = SealedMemoryFile("kestro-report", std::string_view(reinterpret_cast<const char*>(reportText.data()),
-                                                                 reportText.size() * sizeof(char16_t)));
+// The first of the candidates that is there at all.
+std::string ViewerProgram() {
+  std::string places;
+  for (const std::string& candidate : ViewerProgramCandidates()) {
+    if (!IsAbsent(candidate)) return candidate;
+    places += (places.empty() ? "" : " and ") + candidate;
   }
-
-  // Never returns: the viewer program takes this process over (its exit
-  // status is the run's), or why it could not is thrown.
-  int RunUntilClosed() override {
-    if (::fcntl(report_.get(), F_SETFD, 0) != 0) Fail(errno);
-    std::string descriptorSwitch = std::string(kReportDescriptorSwitch) + std::to_string(report_.get());
-    char* const arguments[] = {programName_.data(), descriptorSwitch.data(), nullptr};
-    std::fflush(nullptr);  // exec drops what the C library still buffers
-    ::execv(program_.c_str(), arguments);
-    Fail(errno);
-  }
-
- private:
-  [[noreturn]] void Fail(int error) const {
-    NoViewer("the viewer window cannot be opened: cannot start '" + program_ + "': " + std::strerror(error));
-  }
-
-  std::string program_;
-  std::string programName_;
-  UniqueFd report_;
-};
+  NoViewer("the viewer window cannot be opened: no viewer program found (looked for " + places +
+           "; it is built only where Qt 6 Widgets is installed, and packaged as kestro-viewer)");
+}
 
 }  // namespace
 
@@ -93,14 +76,21 @@ std::vector<std::string> ViewerProgramCandidates() {
           JoinNormal(directory, KESTRO_VIEWER_INSTALLED_DIR) + KESTRO_VIEWER_PROGRAM_FILE};
 }
 
-std::unique_ptr<ReportViewer> OpenReportViewer(const std::string& programName) {
-  std::string places;
-  for (const std::string& candidate : ViewerProgramCandidates()) {
-    if (!IsAbsent(candidate)) return std::make_unique<LaunchedViewer>(candidate, programName);
-    places += (places.empty() ? "" : " and ") + candidate;
-  }
-  NoViewer("the viewer window cannot be opened: no viewer program found (looked for " + places +
-           "; it is built only where Qt 6 Widgets is installed, and packaged as kestro-viewer)");
+// Never returns: the viewer program takes this process over, the report
+// handed over in a sealed memory file whose descriptor it inherits (its exit
+// status is the run's), or why it could not is thrown.
+int ShowReport(std::u16string_view reportText, const std::string& programName) {
+  const std::string program = ViewerProgram();
+  const UniqueFd report = SealedMemoryFile(
+      "kestro-report",
+      std::string_view(reinterpret_cast<const char*>(reportText.data()), reportText.size() * sizeof(char16_t)));
+  if (::fcntl(report.get(), F_SETFD, 0) != 0) CannotStart(program, errno);
+  std::string descriptorSwitch = std::string(kReportDescriptorSwitch) + std::to_string(report.get());
+  std::string name = programName;
+  char* const arguments[] = {name.data(), descriptorSwitch.data(), nullptr};
+  std::fflush(nullptr);  // exec drops what the C library still buffers
+  ::execv(program.c_str(), arguments);
+  CannotStart(program, errno);
 }
 
 }  // namespace kestro

@@ -1,4 +1,4 @@
-#include "core/ansi_code_page.h"
+#include "platform/ansi_code_page.h"
 
 #include <windows.h>
 

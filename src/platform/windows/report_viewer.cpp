@@ -7,13 +7,15 @@
 namespace kestro {
 
 // Failures are reported by the program itself, which knows its name.
-std::unique_ptr<ReportViewer> OpenReportViewer(const std::string& /*programName*/) {
+int ShowReport(std::u16string_view reportText, const std::string& /*programName*/) {
   // A window nobody can see is never closed, and the run would never end.
   if (const auto reason = WhyNobodySeesThisProcessWindows()) {
     throw RuntimeError(ErrorCode::NoViewer,
                        "the window cannot be shown: there is no desktop to show it on (" + *reason + ")");
   }
-  return std::make_unique<KestroUI>();
+  KestroUI form;
+  form.ShowReportWindow(reportText);
+  return form.RunUntilClosed();
 }
 
 }  // namespace kestro

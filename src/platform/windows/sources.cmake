@@ -14,5 +14,5 @@ target_sources(kestro_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/window_audience.cpp
   ${CMAKE_CURRENT_LIST_DIR}/event_log.cpp
 )
-target_link_libraries(kestro_platform PUBLIC advapi32)
-target_compile_definitions(kestro_platform PUBLIC UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
+target_link_libraries(kestro_platform PUBLIC kestro_ui advapi32)
+

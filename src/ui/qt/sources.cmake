@@ -5,14 +5,10 @@
 # /SHOWDIALOG fails with a message.
 option(KESTRO_BUILD_VIEWER "Build the Qt 6 viewer program for /SHOWDIALOG" ON)
 
-# What the viewer decides without Qt, tested without it: the form's geometry
-# in twips and whether there is a display.
-add_library(kestro_viewer_rules STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/../form_geometry.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/display_check.cpp
-)
-target_include_directories(kestro_viewer_rules PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kestro_viewer_rules PUBLIC kestro_sanitizers PRIVATE kestro_warnings)
+# What the viewer decides without Qt, tested without it: beside the form's
+# geometry in twips, whether there is a display and which Qt platform shows
+# the window.
+target_sources(kestro_ui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/display_check.cpp)
 
 if(KESTRO_BUILD_VIEWER)
   find_package(Qt6 QUIET COMPONENTS Widgets)
@@ -35,7 +31,7 @@ if(KESTRO_BUILD_VIEWER AND Qt6Widgets_FOUND AND KESTRO_XCB_FOUND)
     ${CMAKE_CURRENT_LIST_DIR}/x11_frame_extents.cpp
   )
   target_link_libraries(kestro_qt_viewer
-    PUBLIC kestro_viewer_rules kestro_core Qt6::Widgets PkgConfig::KESTRO_XCB
+    PUBLIC kestro_ui Qt6::Widgets PkgConfig::KESTRO_XCB
     PRIVATE kestro_warnings)
 
   # Placed as the launcher expects: beside kestro and kestro-replay in the

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/code_page.h"
 #include "core/command_line.h"
 #include "records/record_source.h"
 
@@ -15,8 +16,9 @@ class ReportOutput {
   // Writes `reportText` to `target` in the ANSI code page, followed by one
   // more CR LF; replaces the file as a whole or leaves it as it was.
   virtual void WriteReportFile(const OutputTarget& target, std::u16string_view reportText) = 0;
-  // Shows `reportText` in the viewer window without waiting for it to close.
-  virtual void ShowReportWindow(std::u16string_view reportText) = 0;
+  // Shows `reportText` in the viewer window until it is closed; the
+  // process's exit status then.
+  virtual int ShowReportWindow(std::u16string_view reportText) = 0;
 };
 
 // The four version texts the "[Versions]" section carries.
@@ -28,14 +30,15 @@ struct VersionTexts {
 };
 
 // Builds the whole report from `source`: "[BIOS Strings]", "[Versions]", then
-// "[PNP]" and "[SMBIOSType1]" when `switches` ask for them.
-std::u16string BuildReport(const Switches& switches, RecordSource& source);
-
-enum class RunOutcome { FileWritten, WindowShown };
+// "[PNP]" and "[SMBIOSType1]" when `switches` ask for them. The SMBIOS
+// strings' bytes are characters of `ansiCodePage`.
+std::u16string BuildReport(const Switches& switches, RecordSource& source, const CodePage& ansiCodePage);
 
 // The whole run: reads the switches, builds the report, settles the output
 // path and hands the report to `output`. Any failure throws RuntimeError
-// before anything is written.
-RunOutcome RunKestro(const CommandLine& commandLine, RecordSource& source, ReportOutput& output);
+// before anything is written. 0 once the file is written, or the window's
+// status once it is closed.
+int RunKestro(const CommandLine& commandLine, RecordSource& source, ReportOutput& output,
+              const CodePage& ansiCodePage);
 
 }  // namespace kestro

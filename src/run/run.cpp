@@ -1,4 +1,4 @@
-#include "app/run.h"
+#include "run/run.h"
 
 #include "core/report_text.h"
 #include "profile/profile.h"
@@ -18,11 +18,11 @@ void AppendVersions(const VersionTexts& versions, ReportText& report) {
 
 }  // namespace
 
-std::u16string BuildReport(const Switches& switches, RecordSource& source) {
+std::u16string BuildReport(const Switches& switches, RecordSource& source, const CodePage& ansiCodePage) {
   const VersionTexts versions;
   const SmbiosCapture capture = CollectRawSmbios(source);
   // The walk only reads the table, so one walk serves "ProdNum=" and "[SMBIOSType1]".
-  const Type1Strings type1 = WalkType1Strings(capture.rawSmbiosText);
+  const Type1Strings type1 = WalkType1Strings(capture.rawSmbiosText, ansiCodePage);
   ReportText report;
   CollectBiosStrings(source, capture, type1, report);
   AppendVersions(versions, report);
@@ -31,17 +31,15 @@ std::u16string BuildReport(const Switches& switches, RecordSource& source) {
   return std::move(report).TakeText();
 }
 
-RunOutcome RunKestro(const CommandLine& commandLine, RecordSource& source, ReportOutput& output) {
+int RunKestro(const CommandLine& commandLine, RecordSource& source, ReportOutput& output,
+              const CodePage& ansiCodePage) {
   const Switches switches = ReadSwitches(commandLine.argumentText);
-  const std::u16string reportText = BuildReport(switches, source);
+  const std::u16string reportText = BuildReport(switches, source, ansiCodePage);
   // Settled only after all collecting is done.
   const OutputTarget outputPath = SettleOutputPath(commandLine);
-  if (switches.showDialog) {
-    output.ShowReportWindow(reportText);
-    return RunOutcome::WindowShown;
-  }
+  if (switches.showDialog) return output.ShowReportWindow(reportText);
   output.WriteReportFile(outputPath, reportText);
-  return RunOutcome::FileWritten;
+  return 0;
 }
 
 }  // namespace kestro
