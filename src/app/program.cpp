@@ -1,11 +1,15 @@
 #include "app/program.h"
 
+#include <exception>
+#include <new>
+
 #include "core/error.h"
 #include "core/report_text.h"
 #include "platform/ansi_code_page.h"
 #include "platform/console.h"
 #include "platform/report_file.h"
 #include "platform/report_viewer.h"
+#include "records/snapshot_writer.h"
 #include "run/run.h"
 
 namespace kestro {
@@ -45,10 +49,36 @@ std::optional<int> Program::AnswerInformationalArgument(std::span<const std::u16
 }
 
 int Program::Run(const CommandLine& commandLine, const SourceFactory& makeSource) const {
-  try {
+  return ReportingFailures([&] {
     const std::unique_ptr<RecordSource> source = makeSource();
     PlatformOutput output(name_);
     return RunKestro(commandLine, *source, output, AnsiCodePage());
+  });
+}
+
+int Program::Record(std::span<const std::u16string> arguments, const ProgramNames& names,
+                    const SourceFactory& makeSource) const {
+  if (auto status = AnswerInformationalArgument(arguments, SnapshotUsage(names))) return *status;
+  if (arguments.size() > 1) return ReportUsageError(TooManyOutputsText(names));
+  return ReportingFailures([&] {
+    const std::unique_ptr<RecordSource> source = makeSource();
+    const RecordedSnapshot snapshot = RecordSnapshot(*source);
+    // What was left out makes the replay fail where reading it failed here.
+    for (const std::string& leftOut : snapshot.leftOut) ShowFailure(OneLine(name_ + ": " + leftOut));
+    if (arguments.empty()) {
+      WriteSnapshotToStandardOutput(snapshot.json);
+    } else {
+      // The snapshot holds the SMBIOS table only root may read, and serial
+      // numbers: the file is its owner's alone.
+      ReplaceFileContents(arguments.front(), snapshot.json, NamedBy::RecorderArgument, FileAccess::OwnerOnly);
+    }
+    return 0;
+  });
+}
+
+int Program::ReportingFailures(const std::function<int()>& work) const {
+  try {
+    return work();
   } catch (const RuntimeError& error) {
     ShowFailure(FormatFailure(name_, error));
     return 1;

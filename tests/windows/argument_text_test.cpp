@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "core/command_line.h"
 #include "core/text.h"
 
@@ -32,6 +35,13 @@ TEST(ArgumentText, ProgramNameRemovedAsTheCRuntimeRemovesIt) {
     EXPECT_EQ(split.rest, argumentText) << ToUtf8(commandLine);
     EXPECT_EQ(ArgumentTextOf(commandLine), argumentText) << ToUtf8(commandLine);
   }
+}
+
+// The recorder's arguments and the replay's informational ones.
+TEST(ArgumentText, WordsSplitAsTheFirstWordIs) {
+  EXPECT_EQ(SplitWords(u"a.json \t\"C:\\My Files\\b.json\" --help "),
+            (std::vector<std::u16string>{u"a.json", u"C:\\My Files\\b.json", u"--help"}));
+  EXPECT_TRUE(SplitWords(u"").empty());
 }
 
 // The Windows reading of "/File:": the path ends at the first space after

@@ -4,8 +4,10 @@
 # for both programs that share the writer; a read-only previous file is
 # refused before anything is written (run-time error 5), also where the
 # system would let the program open it for writing, as Wine run as root
-# does. The Wine server must already run (scripts/test-windows.sh keeps
-# one), as the limit would stop it too.
+# does. The recorder's snapshot that cannot go to standard output fails its
+# run too; its command line is answered as on Linux (--help, one output path
+# at most) and writes nothing. The Wine server must already run
+# (scripts/test-windows.sh keeps one), as the limit would stop it too.
 set -euo pipefail
 source "$(dirname "$0")/wine_test_lib.sh"
 require_wine
@@ -13,35 +15,38 @@ require_wine
 
 fixture=$(desktop_fixture)
 make_work_folder
+recorder=$(windows_path "$KESTRO_WMI_SNAPSHOT_EXE")
 replay="$(windows_path "$KESTRO_REPLAY_EXE") $fixture /PNP /File:r.ini"
-snapshot="$(windows_path "$KESTRO_WMI_SNAPSHOT_EXE") wmi.json"
+snapshot="$recorder wmi.json"
+cannot_write="run-time error [0-9]*: cannot write"
 
-# name | output file | the failure line's end | program and arguments
+# name | exit status | file-size limit (none when empty) | previous file | a line of standard output or
+# error | program and arguments
 cases=(
-  "replay|r.ini|: cannot write the report file 'r.ini'.*|$replay"
-  "wmi-snapshot|wmi.json|: cannot write the report file 'wmi.json'.*|$snapshot"
-  "replay-read-only|r.ini| 5: cannot replace the report file 'r.ini': the file is read-only|$replay"
-  "wmi-snapshot-read-only|wmi.json| 5: cannot replace the report file 'wmi.json': the file is read-only|$snapshot"
+  "replay|1|0|r.ini|kestro-replay: $cannot_write the report file 'r.ini'.*|$replay"
+  "wmi-snapshot|1|0|wmi.json|kestro-wmi-snapshot: $cannot_write the report file 'wmi.json'.*|$snapshot"
+  "replay-read-only|1||r.ini|kestro-replay: run-time error 5: cannot replace the report file 'r.ini': the file is read-only|$replay"
+  "wmi-snapshot-read-only|1||wmi.json|kestro-wmi-snapshot: run-time error 5: cannot replace the report file 'wmi.json': the file is read-only|$snapshot"
+  "wmi-snapshot-standard-output|1|0|wmi.json|kestro-wmi-snapshot: $cannot_write the snapshot to standard output: .*|$recorder"
+  "wmi-snapshot-help|0||wmi.json|Usage: kestro-wmi-snapshot.exe \\[OUTPUT.json\\]|$recorder --help"
+  "wmi-snapshot-two-outputs|2||wmi.json|kestro-wmi-snapshot: run-time error 1004: more than one output path given; usage: kestro-wmi-snapshot.exe \\[OUTPUT.json\\]|$recorder a.json b.json"
 )
 for row in "${cases[@]}"; do
-  IFS='|' read -r name output expected command <<<"$row"
+  IFS='|' read -r name expected_status limit output expected command <<<"$row"
   dir="$work/$name"
   plant_previous "$dir" "$output"
-  full=yes
   # Wine shows a file that no one may write as read-only.
-  if [[ "$name" == *-read-only ]]; then
-    chmod a-w "$dir/$output"
-    full=
-  fi
+  [[ "$name" != *-read-only ]] || chmod a-w "$dir/$output"
   status=0
   # Wine itself, not the wrapper, whose files would be held to the limit too,
   # and standard error into a pipe for the same reason.
   # shellcheck disable=SC2086  # the command is words
-  message=$(cd "$dir" && { [ -z "$full" ] || ulimit -f 0; } && trap '' XFSZ &&
-    exec "$KESTRO_WINE_LOADER" $command 2>&1 >/dev/null </dev/null) || status=$?
+  message=$(cd "$dir" && { [ -z "$limit" ] || ulimit -f "$limit"; } && trap '' XFSZ &&
+    exec "$KESTRO_WINE_LOADER" $command 2>&1 >"$work/$name.out" </dev/null) || status=$?
   echo "$name: status $status; $message"
-  [ "$status" -eq 1 ] || fail "$name: status $status, expected 1"
-  tr -d '\r' <<<"$message" | grep -q "run-time error[0-9 ]*$expected\$" || fail "$name: no such message"
+  [ "$status" -eq "$expected_status" ] || fail "$name: status $status, expected $expected_status"
+  { cat "$work/$name.out"; echo "$message"; } | tr -d '\r' | grep -x "$expected" >/dev/null ||
+    fail "$name: no line '$expected'"
   expect_only_previous "$dir" "$output" "$name"
 done
 echo "PASS"

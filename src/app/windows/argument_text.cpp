@@ -23,4 +23,14 @@ FirstWord SplitFirstWord(std::u16string_view text) {
   return split;
 }
 
+std::vector<std::u16string> SplitWords(std::u16string_view text) {
+  std::vector<std::u16string> words;
+  while (!text.empty()) {
+    FirstWord split = SplitFirstWord(text);
+    words.push_back(std::move(split.word));
+    text = split.rest;
+  }
+  return words;
+}
+
 }  // namespace kestro

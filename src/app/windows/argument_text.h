@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestro {
 
@@ -15,6 +16,9 @@ struct FirstWord {
   std::u16string_view rest;
 };
 FirstWord SplitFirstWord(std::u16string_view text);
+
+// The words of `text`, each taken as SplitFirstWord takes the first.
+std::vector<std::u16string> SplitWords(std::u16string_view text);
 
 // The argument text of the process command line `commandLine`: everything
 // after the program's own name, as one text.

@@ -11,7 +11,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/program.h"
 #include "app/usage.h"
@@ -20,28 +19,13 @@
 #include "core/text.h"
 #include "platform/snapshot_file.h"
 
-namespace {
-
-// The words of `text`, for spotting "--help" and "--version".
-std::vector<std::u16string> Words(std::u16string_view text) {
-  std::vector<std::u16string> words;
-  while (!text.empty()) {
-    kestro::FirstWord split = kestro::SplitFirstWord(text);
-    words.push_back(std::move(split.word));
-    text = split.rest;
-  }
-  return words;
-}
-
-}  // namespace
-
 int wmain() {
   const std::u16string commandLine = kestro::FromWide(::GetCommandLineW());
   const std::u16string_view argumentText = kestro::ArgumentTextOf(commandLine);
 
   const kestro::Program program("kestro-replay");
   const std::string usage = kestro::ReplayUsage(kestro::kWindowsPrograms);
-  if (auto status = program.AnswerInformationalArgument(Words(argumentText), usage)) return *status;
+  if (auto status = program.AnswerInformationalArgument(kestro::SplitWords(argumentText), usage)) return *status;
 
   const kestro::FirstWord snapshot = kestro::SplitFirstWord(argumentText);
   if (snapshot.word.empty()) {

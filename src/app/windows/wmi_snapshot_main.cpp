@@ -5,39 +5,23 @@
 // out (as reading it would fail).
 //
 // Command line: kestro-wmi-snapshot.exe [OUTPUT.json]; without OUTPUT the
-// snapshot goes to standard output. Exit status 0, or 1 when it could not be
-// written.
+// snapshot goes to standard output. The words are split as the C runtime
+// splits a program's name off its command line, so a quoted path may hold
+// spaces.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "app/program.h"
+#include "app/usage.h"
 #include "app/windows/argument_text.h"
 #include "base/win/wide_text.h"
-#include "core/error.h"
-#include "core/text.h"
-#include "platform/console.h"
-#include "platform/report_file.h"
-#include "records/snapshot_writer.h"
 #include "records/wmi/wmi_source.h"
 
 int wmain() {
   const std::u16string commandLine = kestro::FromWide(::GetCommandLineW());
-  const kestro::FirstWord output = kestro::SplitFirstWord(kestro::ArgumentTextOf(commandLine));
-  try {
-    kestro::WmiSource source;
-    const kestro::RecordedSnapshot snapshot = kestro::RecordSnapshot(source);
-    // Left out: replaying reads it and fails, as Kestro.exe does here.
-    for (const std::string& line : snapshot.leftOut)
-      kestro::ShowFailure(kestro::OneLine("kestro-wmi-snapshot: " + line));
-    if (output.word.empty()) {
-      kestro::PrintInformation(snapshot.json);
-    } else {
-      kestro::ReplaceFileContents(output.word, snapshot.json, kestro::NamedBy::RecorderArgument,
-                                  kestro::FileAccess::OwnerOnly);
-    }
-    return 0;
-  } catch (const kestro::RuntimeError& error) {
-    kestro::ShowFailure(kestro::FormatFailure("kestro-wmi-snapshot", error));
-    return 1;
-  }
+  return kestro::Program("kestro-wmi-snapshot")
+      .Record(kestro::SplitWords(kestro::ArgumentTextOf(commandLine)), kestro::kWindowsPrograms,
+              [] { return std::make_unique<kestro::WmiSource>(); });
 }
