@@ -3,20 +3,16 @@
 namespace kestro {
 namespace {
 
-std::string SwitchHelp(FilePathEnd filePathEnd) {
-  std::string text =
-      "  /PNP          add the [PNP] section: the object path of every system device\n"
-      "  /Type1        add the [SMBIOSType1] section: the SMBIOS System Information strings\n"
-      "  /DRIVER       accepted; changes nothing\n"
-      "  /File:PATH    write the report to PATH instead of Kestro.ini in the current\n";
-  text += filePathEnd == FilePathEnd::EndOfArgument
-              ? "                directory; PATH runs to the end of the argument that holds it\n"
-              : "                directory; PATH ends at the first space\n";
-  text +=
-      "  /SHOWDIALOG   show the report in a window instead of writing a file\n"
-      "Switches are found anywhere in the arguments, letter case ignored; other text\n"
-      "is ignored. An argument -h or --help shows this text, --version the version.\n";
-  return text;
+std::string SwitchHelp(const ProgramNames& names) {
+  return std::string(
+             "  /PNP          add the [PNP] section: the object path of every system device\n"
+             "  /Type1        add the [SMBIOSType1] section: the SMBIOS System Information strings\n"
+             "  /DRIVER       accepted; changes nothing\n"
+             "  /File:PATH    write the report to PATH instead of Kestro.ini in the current\n") +
+         std::string(names.filePathEndHelp) +
+         "  /SHOWDIALOG   show the report in a window instead of writing a file\n"
+         "Switches are found anywhere in the arguments, letter case ignored; other text\n"
+         "is ignored. An argument -h or --help shows this text, --version the version.\n";
 }
 
 std::string ReplayCall(const ProgramNames& names) { return std::string(names.replay) + " SNAPSHOT.json [switches]"; }
@@ -29,12 +25,12 @@ std::string KestroUsage(const ProgramNames& names) {
   return "Usage: " + std::string(names.kestro) +
          " [switches]\n"
          "Writes this machine's hardware and firmware identity to Kestro.ini.\n" +
-         SwitchHelp(names.filePathEnd);
+         SwitchHelp(names);
 }
 
 std::string ReplayUsage(const ProgramNames& names) {
   return "Usage: " + ReplayCall(names) + "\nWrites the report that " + std::string(names.kestro) +
-         " would write on the machine the snapshot describes.\n" + SwitchHelp(names.filePathEnd);
+         " would write on the machine the snapshot describes.\n" + SwitchHelp(names);
 }
 
 std::string NoSnapshotText(const ProgramNames& names) { return "no snapshot given; usage: " + ReplayCall(names); }

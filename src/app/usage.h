@@ -6,21 +6,20 @@
 // The usage texts of every program, on every platform, from one source.
 namespace kestro {
 
-// Where a "/File:" path ends: Linux hands the arguments over one by one, so
-// the path runs to the end of its argument; Windows hands over one text, in
-// which the path ends at the first space.
-enum class FilePathEnd { EndOfArgument, FirstSpace };
-
-// How the programs are called where they run.
+// How the programs are called where they run, and the one line of their help
+// that differs: where a "/File:" path ends, which the command line decides by
+// how the platform hands the arguments over (core/command_line.h).
 struct ProgramNames {
   std::string_view kestro;
   std::string_view replay;
-  FilePathEnd filePathEnd;
   std::string_view snapshot;  // the recorder of snapshots
+  std::string_view filePathEndHelp;
 };
-inline constexpr ProgramNames kLinuxPrograms{"kestro", "kestro-replay", FilePathEnd::EndOfArgument, "kestro-snapshot"};
-inline constexpr ProgramNames kWindowsPrograms{"Kestro.exe", "kestro-replay.exe", FilePathEnd::FirstSpace,
-                                               "kestro-wmi-snapshot.exe"};
+inline constexpr ProgramNames kLinuxPrograms{
+    "kestro", "kestro-replay", "kestro-snapshot",
+    "                directory; PATH runs to the end of the argument that holds it\n"};
+inline constexpr ProgramNames kWindowsPrograms{"Kestro.exe", "kestro-replay.exe", "kestro-wmi-snapshot.exe",
+                                               "                directory; PATH ends at the first space\n"};
 
 // The text "--help" prints for kestro, and for kestro-replay.
 std::string KestroUsage(const ProgramNames& names);
