@@ -45,7 +45,7 @@ for text in README.txt LICENSE.txt; do
   [ "$(grep -vc $'\r$' "$installed/$text" || true)" = 0 ] || fail "$text has lines without CR LF"
 done
 version=$(wine_run 'C:\Program Files\Kestro\kestro-replay.exe' --version | tr -d '\r')
-[ "$version" = "Kestro 1.00" ] || fail "the installed kestro-replay.exe --version says '$version'"
+[ "$version" = "Kestro $KESTRO_VERSION_TEXT" ] || fail "the installed kestro-replay.exe --version says '$version'"
 mkdir "$work/built" "$work/installed"
 (cd "$work/built" && wine_run "$KESTRO_REPLAY_EXE" "$(desktop_fixture)" /PNP /Type1)
 (cd "$work/installed" && wine_run 'C:\Program Files\Kestro\kestro-replay.exe' "$(desktop_fixture)" /PNP /Type1)
@@ -77,7 +77,8 @@ expect_removed "uninstalled"
 
 # A newer version (same files, same upgrade code) replaces the older one.
 (cd "$work" && wine_run msiexec /i "$(windows_path "$KESTRO_MSI")" /qn)
-(cd "$installed" && wixl -a x64 -D Version=1.0.1 -o "$work/Kestro-newer.msi" \
+newer=${KESTRO_PRODUCT_VERSION%.*}.$((${KESTRO_PRODUCT_VERSION##*.} + 1))
+(cd "$installed" && wixl -a x64 -D Version="$newer" -D VersionText="$KESTRO_VERSION_TEXT" -o "$work/Kestro-newer.msi" \
                         "$KESTRO_SOURCE_DIR/packaging/windows/kestro.wxs")
 wine_run msiexec /i "$(windows_path "$work/Kestro-newer.msi")" /qn
 products=$(wine_run reg query "$uninstall_key" /s | tr -d '\r' | grep -E '^ +(DisplayName +REG_SZ +Kestro|DisplayVersion)')

@@ -1,7 +1,8 @@
 // Kestro.exe's version record, read with the functions that Windows' file
 // properties use (GetFileVersionInfo, VerQueryValue), and its manifest, read
 // as the loader finds it, and its message table, read as the event log's
-// viewer reads it.
+// viewer reads it. The version is the project's (KESTRO_VERSION_*, given by
+// CMake).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -62,20 +63,21 @@ TEST_F(VersionRecord, StringValues) {
   EXPECT_EQ(Text(L"ProductName"), u"Kestro");
   EXPECT_EQ(Text(L"InternalName"), u"Kestro");
   EXPECT_EQ(Text(L"OriginalFilename"), u"Kestro.exe");
-  EXPECT_EQ(Text(L"FileVersion"), u"1.00");
-  EXPECT_EQ(Text(L"ProductVersion"), u"1.00");
+  EXPECT_EQ(Text(L"FileVersion"), u"" KESTRO_VERSION_TEXT);
+  EXPECT_EQ(Text(L"ProductVersion"), u"" KESTRO_VERSION_TEXT);
 }
 
-TEST_F(VersionRecord, NumericVersionsAre1000) {
+TEST_F(VersionRecord, NumericVersionsAreTheProjects) {
+  constexpr DWORD kNumbers[] = {KESTRO_VERSION_NUMBERS};  // M, m, p, 0
   UINT length = 0;
   const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(Query(L"\\", length));
   ASSERT_NE(fixed, nullptr);
   ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
   EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);  // 1.0
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000000u);  // .0.0
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000000u);
+  EXPECT_EQ(fixed->dwFileVersionMS, kNumbers[0] << 16 | kNumbers[1]);
+  EXPECT_EQ(fixed->dwFileVersionLS, kNumbers[2] << 16 | kNumbers[3]);
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 }
 
@@ -88,7 +90,7 @@ TEST_F(VersionRecord, TranslationIsUsEnglishUnicode) {
   EXPECT_EQ(translation[1], 1200);
 }
 
-TEST(Manifest, DeclaresLongPathAwareness) {
+TEST(Manifest, NamesTheVersionAndDeclaresLongPathAwareness) {
   const std::wstring path = KestroExePath();
   if (path.empty()) GTEST_SKIP() << "KESTRO_EXE names no Kestro.exe";
   const HMODULE exe =
@@ -99,6 +101,7 @@ TEST(Manifest, DeclaresLongPathAwareness) {
   const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(exe, found))),
                              ::SizeofResource(exe, found));
   ::FreeLibrary(exe);
+  EXPECT_NE(manifest.find("name=\"Kestro\" version=\"" KESTRO_VERSION_DOTTED "\""), std::string::npos);
   EXPECT_NE(manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"),
             std::string::npos);
 }

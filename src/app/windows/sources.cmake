@@ -16,10 +16,21 @@ target_link_libraries(kestro_windows_app PUBLIC kestro_app PRIVATE kestro_warnin
 # the console programs.
 set(KESTRO_WINDOWS_CONSOLE_OUTPUT ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/failure_console.cpp)
 
+# The version the resources state (the manifest's assemblyIdentity, the
+# version record's numbers and texts) is made from project(VERSION) at
+# configure time (cmake/Version.cmake), into a folder of the build that both
+# .rc files read from.
+set(_kestro_resources ${CMAKE_CURRENT_BINARY_DIR}/kestro_resources)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/kestro.manifest.in ${_kestro_resources}/kestro.manifest @ONLY)
+file(CONFIGURE OUTPUT ${_kestro_resources}/kestro_version.h CONTENT
+"#define KESTRO_VERSION_NUMBERS @KESTRO_VERSION_NUMBERS@
+#define KESTRO_VERSION_TEXT \"@KESTRO_VERSION_TEXT@\"
+" @ONLY)
 # The resource compiler does not see that the manifest is part of what it
 # makes; without this a changed manifest would not reach the programs.
-set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/kestro.rc ${CMAKE_CURRENT_LIST_DIR}/console_programs.rc
-  PROPERTIES OBJECT_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/kestro.manifest)
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/console_programs.rc PROPERTIES
+  INCLUDE_DIRECTORIES ${_kestro_resources}
+  OBJECT_DEPENDS ${_kestro_resources}/kestro.manifest)
 
 # The message table that the event log's viewer finds through the
 # registration of the source "Kestro" (EventMessageFile = Kestro.exe):
@@ -35,8 +46,8 @@ add_custom_command(
   DEPENDS ${CMAKE_CURRENT_LIST_DIR}/kestro_messages.mc
   VERBATIM)
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/kestro.rc PROPERTIES
-  INCLUDE_DIRECTORIES ${_kestro_messages}
-  OBJECT_DEPENDS "${CMAKE_CURRENT_LIST_DIR}/kestro.manifest;${_kestro_messages}/kestro_messages.rc;${_kestro_messages}/MSG00001.bin")
+  INCLUDE_DIRECTORIES "${_kestro_resources};${_kestro_messages}"
+  OBJECT_DEPENDS "${_kestro_resources}/kestro.manifest;${_kestro_resources}/kestro_version.h;${_kestro_messages}/kestro_messages.rc;${_kestro_messages}/MSG00001.bin")
 
 add_executable(Kestro WIN32
   ${CMAKE_CURRENT_LIST_DIR}/kestro_main.cpp
