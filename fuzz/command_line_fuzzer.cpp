@@ -9,9 +9,11 @@ namespace {
 
 void CheckPath(const kestro::CommandLine& line) {
   using namespace kestro;
-  const auto [path, namedBy] = SettleOutputPath(line);
+  const auto [path, namedBy, format] = SettleOutputPath(line);
+  KESTRO_FUZZ_CHECK(format == line.format);
   if (FindIgnoringCase(line.argumentText, u"/File:") == 0) {
-    KESTRO_FUZZ_CHECK(path == kDefaultOutputPath && namedBy == NamedBy::DefaultName);
+    const std::u16string_view defaultPath = format == ReportFormat::Json ? kDefaultJsonOutputPath : kDefaultOutputPath;
+    KESTRO_FUZZ_CHECK(path == defaultPath && namedBy == NamedBy::DefaultName);
   } else {
     KESTRO_FUZZ_CHECK(namedBy == NamedBy::FileSwitch);
     KESTRO_FUZZ_CHECK(line.argumentText.find(u"/" + path) != std::u16string::npos || path.empty() ||

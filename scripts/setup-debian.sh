@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev libxcb1-dev fonts-dejavu-core
   xvfb openbox x11-utils xdotool imagemagick
   dpkg-dev fakeroot file lintian man-db
+  python3-jsonschema ansible-core facter
 )
 
 exec "$(dirname "$0")/install-missing.sh" "${packages[@]}"

@@ -73,5 +73,34 @@ TEST(Arguments, PathRules) {
   }
 }
 
+// "--json" leaves the arguments before the switch scan: as a whole argument,
+// or as a whole word of one command-line text, and nowhere else.
+TEST(JsonArgument, IsTakenOutBeforeTheScan) {
+  struct Case {
+    std::vector<std::u16string> arguments;  // empty: `text` is one command-line text
+    std::u16string text;
+    const char16_t* argumentText;  // as the switch scan sees it
+    bool json;
+    const char* path;
+  };
+  const Case cases[] = {
+      {{u"--json", u"/PNP"}, u"", u"/PNP", true, "Kestro.json"},
+      {{u"/File:my r.json", u"--json"}, u"", u"/File:my r.json", true, "my r.json"},
+      {{u"--JSON", u"x--json"}, u"", u"--JSON x--json", false, "Kestro.ini"},
+      {{}, u"--json /PNP /File:r.json", u"/PNP /File:r.json", true, "r.json"},
+      {{}, u"/File:r.ini --json", u"/File:r.ini", true, "r.ini"},
+      {{}, u"--json --json", u"", true, "Kestro.json"},
+      {{}, u"/File:--json a--json --jsonx", u"/File:--json a--json --jsonx", false, "--json"},
+  };
+  for (const Case& c : cases) {
+    const CommandLine line =
+        c.arguments.empty() ? CommandLine::FromArgumentText(c.text) : CommandLine::FromArguments(c.arguments);
+    const OutputTarget target = SettleOutputPath(line);
+    EXPECT_EQ(line.argumentText, c.argumentText);
+    EXPECT_EQ(target.format, c.json ? ReportFormat::Json : ReportFormat::Ini) << Narrow(c.argumentText);
+    EXPECT_EQ(Narrow(target.path), c.path);
+  }
+}
+
 }  // namespace
 }  // namespace kestro

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/error.h"
+#include "core/report_json.h"
 #include "core/report_text.h"
 #include "platform/ansi_code_page.h"
 #include "platform/console.h"
@@ -15,14 +16,21 @@
 namespace kestro {
 namespace {
 
+// The file's bytes: the INI text in the ANSI code page, its last line empty;
+// or the JSON document in UTF-8.
+std::string FileBytes(ReportFormat format, std::u16string_view reportText) {
+  if (format == ReportFormat::Json) return ReportAsJson(reportText, KESTRO_VERSION_TEXT);
+  std::string bytes = ToAnsiBytes(reportText);
+  bytes += ToAnsiBytes(kLineEnd);
+  return bytes;
+}
+
 class PlatformOutput : public ReportOutput {
  public:
   explicit PlatformOutput(const std::string& programName) : programName_(programName) {}
 
   void WriteReportFile(const OutputTarget& target, std::u16string_view reportText) override {
-    std::string bytes = ToAnsiBytes(reportText);
-    bytes += ToAnsiBytes(kLineEnd);  // the file's last line is empty
-    ReplaceFileContents(target.path, bytes, target.namedBy);
+    ReplaceFileContents(target.path, FileBytes(target.format, reportText), target.namedBy);
   }
 
   int ShowReportWindow(std::u16string_view reportText) override { return ShowReport(reportText, programName_); }

@@ -10,7 +10,8 @@ std::string SwitchHelp(const ProgramNames& names) {
              "  /DRIVER       accepted; changes nothing\n"
              "  /File:PATH    write the report to PATH instead of Kestro.ini in the current\n") +
          std::string(names.filePathEndHelp) +
-         "  /SHOWDIALOG   show the report in a window instead of writing a file\n"
+         "  /SHOWDIALOG   show the report in a window instead of writing a file\n" +
+         std::string(names.jsonArgumentHelp) +
          "Switches are found anywhere in the arguments, letter case ignored; other text\n"
          "is ignored. An argument -h or --help shows this text, --version the version.\n";
 }

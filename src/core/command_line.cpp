@@ -18,6 +18,10 @@ bool Occurs(std::u16string_view text, std::u16string_view what) {
 CommandLine CommandLine::FromArguments(std::span<const std::u16string> arguments) {
   CommandLine line;
   for (const std::u16string& argument : arguments) {
+    if (argument == kJsonArgument) {
+      line.format = ReportFormat::Json;
+      continue;
+    }
     if (!line.argumentEnds.empty()) line.argumentText += u' ';
     line.argumentText += argument;
     line.argumentEnds.push_back(line.argumentText.size());
@@ -25,8 +29,25 @@ CommandLine CommandLine::FromArguments(std::span<const std::u16string> arguments
   return line;
 }
 
+// Each word "--json" goes with the space behind it (or, at the end, the one
+// before it), so that the words around it keep one space between them.
 CommandLine CommandLine::FromArgumentText(std::u16string argumentText) {
-  return CommandLine{std::move(argumentText), {}};
+  CommandLine line{std::move(argumentText), {}};
+  std::u16string& text = line.argumentText;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find(u' ', start);
+    if (end == std::u16string::npos) end = text.size();
+    if (std::u16string_view(text).substr(start, end - start) != kJsonArgument) {
+      start = end + 1;
+      continue;
+    }
+    line.format = ReportFormat::Json;
+    const bool last = end == text.size();
+    const std::size_t from = last && start > 0 ? start - 1 : start;
+    text.erase(from, (last ? end : end + 1) - from);
+    start = from;
+  }
+  return line;
 }
 
 Switches ReadSwitches(std::u16string_view argumentText) {
@@ -41,7 +62,11 @@ Switches ReadSwitches(std::u16string_view argumentText) {
 OutputTarget SettleOutputPath(const CommandLine& commandLine) {
   const std::u16string_view text = commandLine.argumentText;
   const std::size_t p = FindIgnoringCase(text, kFileSwitch);  // from 1
-  if (p == 0) return {std::u16string(kDefaultOutputPath), NamedBy::DefaultName};
+  const ReportFormat format = commandLine.format;
+  if (p == 0) {
+    const std::u16string_view name = format == ReportFormat::Json ? kDefaultJsonOutputPath : kDefaultOutputPath;
+    return {std::u16string(name), NamedBy::DefaultName, format};
+  }
   const std::size_t pathStart = p - 1 + kFileSwitch.size();  // from 0
   std::size_t pathEnd;                                        // from 0, one past the path
   if (commandLine.argumentEnds.empty()) {
@@ -53,7 +78,7 @@ OutputTarget SettleOutputPath(const CommandLine& commandLine) {
     pathEnd = *std::lower_bound(commandLine.argumentEnds.begin(), commandLine.argumentEnds.end(),
                                 pathStart);
   }
-  return {std::u16string(text.substr(pathStart, pathEnd - pathStart)), NamedBy::FileSwitch};
+  return {std::u16string(text.substr(pathStart, pathEnd - pathStart)), NamedBy::FileSwitch, format};
 }
 
 }  // namespace kestro

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """The one runner of the golden whole runs: runs one case of cases.txt and
-checks its outcome byte for byte against expected/<case>.ini.
+checks its outcome byte for byte against expected/<case>.ini; then runs it
+again with --json and checks that the JSON report (Kestro.json under the
+default name) says what the INI report says and fits the schema, and that a
+failure fails alike (check_report_json.py, with Debian's /usr/bin/python3).
 
 Usage: run_golden.py KESTRO_REPLAY KESTRO SYSFS_TREES CASE_NAME
 A case whose snapshot is "sysfs:<machine>" runs kestro itself with the
@@ -16,6 +19,8 @@ import sys
 import tempfile
 
 HERE = pathlib.Path(__file__).resolve().parent
+SCHEMA = HERE.parent.parent / "doc" / "kestro-report.schema.json"
+DEBIAN_PYTHON = "/usr/bin/python3"  # with python3-jsonschema
 PREVIOUS_REPORT = b"[BIOS Strings]\r\nprevious report, must survive a failed run\r\n\r\n"
 SKIP = 77
 
@@ -71,6 +76,31 @@ def check_outcome(name, work, target, run, status, outcome, before):
     return problems
 
 
+def json_problems(name, command, status, outcome):
+    """The case again with --json: the same outcome, the report as JSON."""
+    target_name = "Kestro.json" if outcome == "Kestro.ini" else outcome
+    with tempfile.TemporaryDirectory(prefix="kestro-golden-json-") as work:
+        work = pathlib.Path(work)
+        (work / "sub").mkdir()
+        (work / "Kestro.ini").write_bytes(PREVIOUS_REPORT)
+        before = files_below(work)
+        run = subprocess.run(command + ["--json"], cwd=work, capture_output=True, timeout=60)
+        stderr = run.stderr.decode("utf-8", "replace")
+        if run.returncode != status:
+            return ["--json: exit status %d, expected %d (stderr: %s)" % (run.returncode, status, stderr.strip())]
+        if status != 0:
+            unchanged = files_below(work) == before and (work / "Kestro.ini").read_bytes() == PREVIOUS_REPORT
+            return [] if unchanged and outcome in stderr else ["--json: failed otherwise: %r" % stderr]
+        written = set(files_below(work)) - set(before)
+        if written != {target_name}:
+            return ["--json: wrote %s, expected %s" % (sorted(written), target_name)]
+        check = subprocess.run([DEBIAN_PYTHON, str(HERE / "check_report_json.py"), str(SCHEMA),
+                                str(HERE / "expected" / (name + ".ini")), str(work / target_name)],
+                               capture_output=True, text=True)
+        return ["--json: " + line for line in (check.stdout + check.stderr).splitlines()] or \
+            ([] if check.returncode == 0 else ["--json: the check failed"])
+
+
 def run_case(programs, name):
     snapshot, arguments, status, outcome = load_cases()[name]
     command = command_of(snapshot, arguments, programs)
@@ -86,6 +116,8 @@ def run_case(programs, name):
         before = files_below(work)
         run = subprocess.run(command, cwd=work, capture_output=True, timeout=60)
         problems = check_outcome(name, work, target, run, status, outcome, before)
+    if not problems and os.environ.get("KESTRO_UPDATE_GOLDEN") != "1":
+        problems = json_problems(name, command, status, outcome)
     for problem in problems:
         print(name + ": " + problem)
     return 1 if problems else 0

@@ -3,6 +3,8 @@ add_executable(kestro ${CMAKE_CURRENT_LIST_DIR}/kestro_main.cpp)
 target_link_libraries(kestro PRIVATE kestro_app kestro_warnings kestro_static_runtime)
 install(TARGETS kestro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 kestro_install_manual_page(kestro.1)
+# The JSON report's schema, for those who read the report as JSON.
+install(FILES ${PROJECT_SOURCE_DIR}/doc/kestro-report.schema.json DESTINATION ${CMAKE_INSTALL_DATADIR}/kestro)
 if(TARGET kestro-viewer)
   add_dependencies(kestro kestro-viewer)
 endif()

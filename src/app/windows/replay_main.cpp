@@ -27,11 +27,13 @@ int wmain() {
   const std::string usage = kestro::ReplayUsage(kestro::kWindowsPrograms);
   if (auto status = program.AnswerInformationalArgument(kestro::SplitWords(argumentText), usage)) return *status;
 
-  const kestro::FirstWord snapshot = kestro::SplitFirstWord(argumentText);
+  // The snapshot is the first word that is not "--json".
+  kestro::CommandLine arguments = kestro::CommandLine::FromArgumentText(std::u16string(argumentText));
+  const kestro::FirstWord snapshot = kestro::SplitFirstWord(arguments.argumentText);
   if (snapshot.word.empty()) {
     return program.ReportUsageError(kestro::NoSnapshotText(kestro::kWindowsPrograms));
   }
-  const kestro::CommandLine arguments = kestro::CommandLine::FromArgumentText(std::u16string(snapshot.rest));
+  arguments.argumentText = std::u16string(snapshot.rest);
   const std::string snapshotPath = kestro::ToUtf8(snapshot.word);
   return program.Run(arguments, [&snapshotPath] {
     return std::make_unique<kestro::SnapshotSource>(kestro::LoadSnapshot(snapshotPath));
