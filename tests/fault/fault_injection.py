@@ -161,23 +161,25 @@ def output_failure(command, work, target, failures, expect_text):
 
 def case_dev_full(replay, kestro, failures):
     with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
-        for command in programs(replay, kestro, work):
+        for command in programs(replay, kestro, work) + [[replay, "machine.json", "--json"]]:
             run(command + ["/File:/dev/full"], work, failures, 1, "No space left on device")
 
 
 def case_symbolic_link_at_target(replay, kestro, failures):
     with tempfile.TemporaryDirectory(prefix="kestro-fault-") as work:
-        for command in programs(replay, kestro, work):
+        rows = [(command, "Kestro.ini", b"[BIOS Strings]\r\n") for command in programs(replay, kestro, work)]
+        rows.append(([replay, "machine.json", "--json"], "Kestro.json", b'{\n  "kestro": '))
+        for command, name, start in rows:
             other = pathlib.Path(work) / "other.txt"
             other.write_bytes(PREVIOUS)
-            link = pathlib.Path(work) / "Kestro.ini"
+            link = pathlib.Path(work) / name
             if link.exists() or link.is_symlink():
                 link.unlink()
             link.symlink_to(other)
             run(command, work, failures, 0, "")
             failures.check(other.read_bytes() == PREVIOUS, "the link's target was written")
-            failures.check(not link.is_symlink() and link.read_bytes().startswith(b"[BIOS Strings]\r\n"),
-                           "the link was not replaced by the report")
+            failures.check(not link.is_symlink() and link.read_bytes().startswith(start),
+                           "%s: the link was not replaced by the report" % name)
 
 
 def in_private_mounts(script_case):
