@@ -3,12 +3,13 @@
 // program, so that failures go to standard error.
 //
 // Command line: kestro-replay.exe SNAPSHOT.json [switches]. The snapshot path
-// is the first word after the program's name, taken as the program's name is
-// (quote it when it holds spaces); everything behind it is the argument text,
-// read exactly as Kestro.exe reads its own: the "/File:" path ends at the
-// first space.
+// is the first word after the program's name that is not "--json", taken as
+// the program's name is (quote it when it holds spaces); everything else is
+// the argument text, read exactly as Kestro.exe reads its own: the "/File:"
+// path ends at the first space.
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -27,9 +28,12 @@ int wmain() {
   const std::string usage = kestro::ReplayUsage(kestro::kWindowsPrograms);
   if (auto status = program.AnswerInformationalArgument(kestro::SplitWords(argumentText), usage)) return *status;
 
-  // The snapshot is the first word that is not "--json".
+  // The snapshot is the first word that is not "--json". A "--json" before it
+  // goes with one space only: the blanks that stood behind that one come first.
   kestro::CommandLine arguments = kestro::CommandLine::FromArgumentText(std::u16string(argumentText));
-  const kestro::FirstWord snapshot = kestro::SplitFirstWord(arguments.argumentText);
+  std::u16string_view text = arguments.argumentText;
+  text.remove_prefix(std::min(text.find_first_not_of(u" \t"), text.size()));
+  const kestro::FirstWord snapshot = kestro::SplitFirstWord(text);
   if (snapshot.word.empty()) {
     return program.ReportUsageError(kestro::NoSnapshotText(kestro::kWindowsPrograms));
   }
