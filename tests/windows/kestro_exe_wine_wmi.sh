@@ -4,8 +4,9 @@
 # kestro-replay.exe on that record says what Kestro.exe must do. Where the
 # records make the run fail (Wine 8.0 gives the raw SMBIOS table's record
 # with SMBiosData null), Kestro.exe must show that failure in a message box
-# and, once the box is dismissed, end with a non-zero status and no report
-# file; otherwise it must write the same report as the replay.
+# and, once the box is dismissed, end with the replay's status and no report
+# file; with --json it must fail alike, writing no Kestro.json either.
+# Otherwise it must write the same report as the replay.
 set -euo pipefail
 source "$(dirname "$0")/wine_test_lib.sh"
 require_display
@@ -17,7 +18,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-mkdir -p "$work/replay" "$work/kestro" "$KESTRO_ARTIFACTS"
+mkdir -p "$work/replay" "$KESTRO_ARTIFACTS"
 switches=(/PNP /Type1)
 
 # What WMI returns here, query by query.
@@ -36,34 +37,48 @@ expected_status=0
 expected_message=$(tr -d '\r' <"$work/replay.stderr" | sed 's/^kestro-replay: /Kestro: /')
 echo "expected from the replay: exit status $expected_status${expected_message:+, message: $expected_message}"
 
-(cd "$work/kestro" && exec "$KESTRO_WINE" "$KESTRO_EXE" "${switches[@]}") &
-kestro_pid=$!
+# Kestro.exe run in folder $1 with the arguments behind it, its message box
+# (where the replay failed) read into shown and dismissed as a person would,
+# with a screenshot named $2 unless that is empty; sets status.
+run_kestro() {
+  local dir=$1 picture=$2 box x y
+  shift 2
+  mkdir -p "$dir"
+  (cd "$dir" && exec "$KESTRO_WINE" "$KESTRO_EXE" "$@") &
+  kestro_pid=$!
+  shown=
+  if [ "$expected_status" -ne 0 ]; then
+    # The box is a top-level window titled "Kestro"; xdotool finds it on the display.
+    timeout 60 xdotool search --sync --onlyvisible --name '^Kestro$' >/dev/null ||
+      fail "no message box titled Kestro appeared"
+    box=$(wine_run "$KESTRO_PROBE_EXE" dialog Kestro 30000 | tr -d '\r') || fail "the message box is not a Windows dialog"
+    echo "message box: $box"
+    shown=$(probe_value "$box" text)
+    [ -z "$picture" ] || screenshot "$picture"
+    read -r _ x y <<<"$(probe_value "$box" button)"
+    xdotool mousemove "$x" "$y" click 1
+  fi
+  wait_for_exit "$kestro_pid" 60
+  status=$exit_status
+  kestro_pid=
+  echo "Kestro.exe $* ended with status $status; files written: [$(ls -A "$dir")]"
+  [ "$status" != timeout ] || fail "Kestro.exe $* did not end"
+}
 
+run_kestro "$work/kestro" kestro-failure-box.png "${switches[@]}"
 if [ "$expected_status" -ne 0 ]; then
-  # The box is a top-level window titled "Kestro"; xdotool finds it on the display.
-  timeout 60 xdotool search --sync --onlyvisible --name '^Kestro$' >/dev/null ||
-    fail "no message box titled Kestro appeared"
-  box=$(wine_run "$KESTRO_PROBE_EXE" dialog Kestro 30000 | tr -d '\r') || fail "the message box is not a Windows dialog"
-  echo "message box: $box"
-  shown=$(probe_value "$box" text)
   [ "$shown" = "$expected_message" ] || fail "the box says '$shown', expected '$expected_message'"
   if grep -q '"SMBiosData": null' "$work/wmi.json"; then
     [[ "$shown" == *"SMBiosData is null"* ]] || fail "the box does not name the null SMBiosData"
   fi
-  screenshot kestro-failure-box.png
-  # Dismiss it as a person would: a click on its OK button.
-  read -r _ x y <<<"$(probe_value "$box" button)"
-  xdotool mousemove "$x" "$y" click 1
-fi
-
-wait_for_exit "$kestro_pid" 60
-status=$exit_status
-kestro_pid=
-echo "Kestro.exe ended with status $status; files written: [$(ls -A "$work/kestro")]"
-[ "$status" != timeout ] || fail "Kestro.exe did not end"
-if [ "$expected_status" -ne 0 ]; then
-  [ "$status" -ne 0 ] || fail "Kestro.exe ended with status 0 after a failure"
+  [ "$status" -eq "$expected_status" ] || fail "Kestro.exe ended with status $status after a failure"
   [ -z "$(ls -A "$work/kestro")" ] || fail "Kestro.exe wrote a file after a failure"
+
+  # --json changes nothing of the failure.
+  run_kestro "$work/kestro-json" "" --json "${switches[@]}"
+  [ "$shown" = "$expected_message" ] || fail "with --json the box says '$shown', expected '$expected_message'"
+  [ "$status" -eq "$expected_status" ] || fail "Kestro.exe --json ended with status $status after a failure"
+  [ -z "$(ls -A "$work/kestro-json")" ] || fail "Kestro.exe --json wrote a file after a failure"
 else
   [ "$status" -eq 0 ] || fail "Kestro.exe failed where the replay did not"
   cmp "$work/replay/Kestro.ini" "$work/kestro/Kestro.ini" || fail "Kestro.exe wrote another report than the replay"

@@ -5,7 +5,8 @@
 # for Kestro.exe, to the Application event log (Wine writes the record as
 # an "err:eventlog" line); /SHOWDIALOG is run-time error 1002. Each run must
 # end with status 1 within seconds, leave the previous report as it was and
-# nothing beside it.
+# nothing beside it. Kestro.exe --json fails as its INI run does: the same
+# lines on standard error and in the log, and no Kestro.json.
 set -euo pipefail
 source "$(dirname "$0")/wine_test_lib.sh"
 require_wine
@@ -17,6 +18,7 @@ make_work_folder
 # name | program | arguments | the failure line starts with | recorded in the event log
 cases=(
   "kestro|$KESTRO_EXE||Kestro: run-time error |yes"
+  "kestro-json|$KESTRO_EXE|--json|Kestro: run-time error |yes"
   "kestro-dialog|$KESTRO_EXE|/SHOWDIALOG|Kestro: run-time error |yes"
   "replay-dialog|$KESTRO_REPLAY_EXE|$fixture /SHOWDIALOG|kestro-replay: run-time error 1002: the window cannot be shown: there is no desktop|no"
 )
@@ -35,5 +37,8 @@ for row in "${cases[@]}"; do
     grep -q "err:eventlog:ReportEventW L\"$line" <<<"$stderr" || fail "$name: the failure is not in the event log"
   fi
   expect_only_previous "$dir" "Kestro.ini" "$name"
+  # Wine's log lines start with the number of the thread.
+  sed 's/^[0-9a-f]*:err:/err:/' <<<"$stderr" >"$work/$name.lines"
 done
+cmp "$work/kestro.lines" "$work/kestro-json.lines" || fail "kestro-json: not the lines of the INI run"
 echo "PASS"

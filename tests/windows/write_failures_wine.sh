@@ -6,8 +6,10 @@
 # system would let the program open it for writing, as Wine run as root
 # does. The recorder's snapshot that cannot go to standard output fails its
 # run too; its command line is answered as on Linux (--help, one output path
-# at most) and writes nothing. The Wine server must already run
-# (scripts/test-windows.sh keeps one), as the limit would stop it too.
+# at most) and writes nothing. kestro-replay.exe's help has the Windows lines
+# for --json, and --json alone gives it no snapshot. The Wine server must
+# already run (scripts/test-windows.sh keeps one), as the limit would stop it
+# too.
 set -euo pipefail
 source "$(dirname "$0")/wine_test_lib.sh"
 require_wine
@@ -16,7 +18,8 @@ require_wine
 fixture=$(desktop_fixture)
 make_work_folder
 recorder=$(windows_path "$KESTRO_WMI_SNAPSHOT_EXE")
-replay="$(windows_path "$KESTRO_REPLAY_EXE") $fixture /PNP /File:r.ini"
+replay_exe=$(windows_path "$KESTRO_REPLAY_EXE")
+replay="$replay_exe $fixture /PNP /File:r.ini"
 snapshot="$recorder wmi.json"
 cannot_write="run-time error [0-9]*: cannot write"
 
@@ -30,6 +33,9 @@ cases=(
   "wmi-snapshot-standard-output|1|0|wmi.json|kestro-wmi-snapshot: $cannot_write the snapshot to standard output: .*|$recorder"
   "wmi-snapshot-help|0||wmi.json|Usage: kestro-wmi-snapshot.exe \\[OUTPUT.json\\]|$recorder --help"
   "wmi-snapshot-two-outputs|2||wmi.json|kestro-wmi-snapshot: run-time error 1004: more than one output path given; usage: kestro-wmi-snapshot.exe \\[OUTPUT.json\\]|$recorder a.json b.json"
+  "replay-help|0||r.ini|  --json        write the report as a JSON document instead, to Kestro.json|$replay_exe --help"
+  "replay-help-json-word|0||r.ini|                unless /File: names another file; a word of its own, not a|$replay_exe --help"
+  "replay-json-alone|2||r.ini|kestro-replay: run-time error 1004: no snapshot given; usage: kestro-replay.exe SNAPSHOT.json \\[switches\\]|$replay_exe --json"
 )
 for row in "${cases[@]}"; do
   IFS='|' read -r name expected_status limit output expected command <<<"$row"
