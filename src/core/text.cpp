@@ -34,6 +34,8 @@ std::size_t DecodeUtf8(std::string_view s, char32_t& out) {
   return length;
 }
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -51,8 +53,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
-
-}  // namespace
 
 std::u16string FromUtf8(std::string_view utf8) {
   // Never more UTF-16 units than UTF-8 bytes: size once, write by index.

@@ -16,6 +16,9 @@ std::u16string FromUtf8(std::string_view utf8);
 // `FromUtf8` took them from, any other lone surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 
+// Appends the code point `cp` (not a surrogate) to `out` as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 constexpr char16_t AsciiLower(char16_t c) {
   return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
