@@ -5,6 +5,16 @@ install(TARGETS kestro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 kestro_install_manual_page(kestro.1)
 # The JSON report's schema, for those who read the report as JSON.
 install(FILES ${PROJECT_SOURCE_DIR}/doc/kestro-report.schema.json DESTINATION ${CMAKE_INSTALL_DATADIR}/kestro)
+# The report as Ansible's local fact and Facter's external fact (each runs the
+# installed kestro), and the playbook that enables the first across a fleet.
+set(KESTRO_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/kestro)
+foreach(fact ansible/kestro.fact facter/kestro)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/${fact}.in ${PROJECT_BINARY_DIR}/packaging/${fact} @ONLY)
+  get_filename_component(engine ${fact} DIRECTORY)
+  install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/${fact} DESTINATION ${CMAKE_INSTALL_DATADIR}/kestro/${engine})
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/ansible/kestro.yml ${PROJECT_SOURCE_DIR}/packaging/ansible/kestro-fleet.csv.j2
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kestro/ansible)
 if(TARGET kestro-viewer)
   add_dependencies(kestro kestro-viewer)
 endif()
