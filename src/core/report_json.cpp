@@ -1,5 +1,7 @@
 #include "core/report_json.h"
 
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/text.h"
@@ -46,11 +48,12 @@ struct Section {
 };
 
 // The report's lines, read back: "[name]" starts a section, "key=value"
-// belongs to the section above it (the key runs to the first "=").
+// belongs to the section above it (the key runs to the first "="). A line
+// ends at its CR, which no value holds (the report writes CR as a space).
 std::vector<Section> Sections(std::u16string_view reportText) {
   std::vector<Section> sections;
   while (!reportText.empty()) {
-    const std::size_t end = reportText.find(kLineEnd);
+    const std::size_t end = reportText.find(u'\r');
     const std::u16string_view line = reportText.substr(0, end);
     reportText.remove_prefix(end == std::u16string_view::npos ? reportText.size() : end + kLineEnd.size());
     const std::size_t equals = line.find(u'=');
@@ -81,28 +84,53 @@ std::vector<Section> Sections(std::u16string_view reportText) {
 // raw UTF-8, never a \u escape: YAML readers mangle escaped surrogate pairs.
 bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
-void AppendString(std::string& out, std::u16string_view text) {
+bool IsPlainAscii(char16_t c) { return c >= 0x20 && c < 0x7F && c != u'"' && c != u'\\'; }
+
+// The bytes one UTF-16 unit can take at most: "\u00XX" for a control.
+constexpr std::size_t kMostBytesPerUnit = 6;
+
+// Writes the character at `text[i]` (a pair counts as one) to `at`; the
+// position behind it in `text` and in the output.
+std::pair<std::size_t, char*> WriteCharacter(std::u16string_view text, std::size_t i, char* at) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  out += '"';
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;  // a lone half of a pair is no character
-    }
-    if (c == u'"' || c == u'\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (IsControl(c)) {
-      out += "\\u00";
-      out += kHex[c >> 4];
-      out += kHex[c & 0xF];
+  char32_t c = text[i++];
+  if (c >= 0xD800 && c <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
+    c = 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00);
+  } else if (c >= 0xD800 && c <= 0xDFFF) {
+    c = 0xFFFD;  // a lone half of a pair is no character
+  }
+  if (c == u'"' || c == u'\\') {
+    *at++ = '\\';
+    *at++ = static_cast<char>(c);
+  } else if (IsControl(c)) {
+    for (const char byte : {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]}) *at++ = byte;
+  } else {
+    std::string utf8;
+    AppendUtf8(utf8, c);
+    for (const char byte : utf8) *at++ = byte;
+  }
+  return {i, at};
+}
+
+// Room is made once: one byte a unit, which plain ASCII (nearly all of a
+// report) takes, and kMostBytesPerUnit for each unit that is not; then the
+// characters are written into it.
+void AppendString(std::string& out, std::u16string_view text) {
+  std::size_t others = 0;
+  for (const char16_t c : text) others += IsPlainAscii(c) ? 0 : 1;
+  std::size_t written = out.size();
+  out.resize(written + text.size() + 2 + others * (kMostBytesPerUnit - 1));
+  char* at = out.data() + written;
+  *at++ = '"';
+  for (std::size_t i = 0; i < text.size();) {
+    if (IsPlainAscii(text[i])) {
+      *at++ = static_cast<char>(text[i++]);
     } else {
-      AppendUtf8(out, c);
+      std::tie(i, at) = WriteCharacter(text, i, at);
     }
   }
-  out += '"';
+  *at++ = '"';
+  out.resize(static_cast<std::size_t>(at - out.data()));
 }
 
 void AppendStringList(std::string& out, const std::vector<std::u16string_view>& values, std::string_view indent) {
@@ -150,7 +178,9 @@ void AppendSection(std::string& out, const Section& section) {
 }  // namespace
 
 std::string ReportAsJson(std::u16string_view reportText, std::string_view programVersion) {
-  std::string out = "{\n  \"kestro\": {\"version\": \"";
+  std::string out;
+  out.reserve(reportText.size() + reportText.size() / 8 + 256);  // the text, and the quotes and commas around it
+  out += "{\n  \"kestro\": {\"version\": \"";
   out.append(programVersion).append("\", \"format\": ").append(std::to_string(kReportJsonFormat)).append("},\n");
   out += "  \"report\": {";
   const std::vector<Section> sections = Sections(reportText);
