@@ -2,7 +2,10 @@
 """A realistic machine for the whole-run benchmarks: a real SMBIOS table (the
 Dell XPS 15 9560 of the test fixtures, MIT) and 150 system devices shaped as
 Windows names them (PCI functions, root hubs, USB devices, composite
-children), written as a snapshot to standard output."""
+children), written as a snapshot to standard output.
+
+Usage: make_realistic_snapshot.py [DEVICES]   (default 150; more for a machine
+far larger than any real one)"""
 import json
 import pathlib
 import sys
@@ -24,8 +27,9 @@ def device_ids(count):
 
 
 def main():
+    count = int(sys.argv[1]) if len(sys.argv) > 1 else 150
     devices = [{"PartComponent": '\\\\DESKTOP-K3STR0\\root\\cimv2:Win32_PnPEntity.DeviceID="%s"'
-                                 % i.replace("\\", "\\\\")} for i in device_ids(150)]
+                                 % i.replace("\\", "\\\\")} for i in device_ids(count)]
     snapshot = {
         "root\\WMI": {"MSSmBios_RawSMBiosTables": [{"SMBiosData": list(TABLE.read_bytes())}]},
         "root\\CIMV2": {

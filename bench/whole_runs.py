@@ -21,9 +21,9 @@ def peak_rss_kib(command):
     return int(result.stderr.strip().splitlines()[-1])
 
 
-def time_round(order, runs):
+def time_round(order, runs, warmup=10):
     with tempfile.NamedTemporaryFile(suffix=".json") as export:
-        command = ["hyperfine", "-N", "--style", "none", "--output", "null", "-w", "10", "-r", str(runs),
+        command = ["hyperfine", "-N", "--style", "none", "--output", "null", "-w", str(warmup), "-r", str(runs),
                    "--export-json", export.name]
         command += [c for _, c in order]
         subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

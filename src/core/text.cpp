@@ -55,7 +55,10 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 std::u16string FromUtf8(std::string_view utf8) {
-  // Never more UTF-16 units than UTF-8 bytes: size once, write by index.
+  // Never more UTF-16 units than UTF-8 bytes: size once, write by index,
+  // and take ASCII bytes without decoding them. Worth its length on large
+  // snapshots: with the plain loop a replay of 100,000 devices runs 9% more
+  // instructions (BENCHMARKS.md).
   std::u16string out(utf8.size(), u'\0');
   std::size_t n = 0;
   std::size_t i = 0;
@@ -111,13 +114,8 @@ std::u16string AsciiLowerCase(std::u16string_view text) {
 }
 
 bool EqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  // Names are mostly compared with themselves in the same case: the letters
-  // are folded only where the units differ.
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != b[i] && AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 std::size_t FindExact(std::u16string_view text, std::u16string_view what) {

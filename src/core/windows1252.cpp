@@ -42,7 +42,9 @@ std::string ToWindows1252(std::u16string_view text) {
   std::size_t i = 0;
   // Reports are ASCII for the most part: blocks of it are copied in a loop
   // the compiler can vectorise, and only a block holding anything else is
-  // taken character by character.
+  // taken character by character. Worth its length: with the plain loop,
+  // kestro /PNP /Type1 on a usual machine runs a quarter more instructions
+  // and a replay of 100,000 devices a sixth more (BENCHMARKS.md).
   constexpr std::size_t kBlock = 16;
   while (i < text.size()) {
     if (i + kBlock <= text.size()) {

@@ -56,21 +56,11 @@ bool MatchesAt(std::u16string_view text, std::size_t at, std::u16string_view pat
 std::bitset<kDevicePatterns.size()> MatchingPatterns(std::u16string_view text) {
   static const std::array<std::size_t, kDevicePatterns.size()> offsets = AnchorOffsets();
   std::bitset<kDevicePatterns.size()> matched;
-  // The anchor ends in its only underscore, which is rarer in a device path
-  // than any letter of it: the search goes from underscore to underscore.
-  for (std::size_t underscore = text.find(u'_', kAnchor.size() - 1); underscore != std::u16string_view::npos;
-       underscore = text.find(u'_', underscore + 1)) {
-    const std::size_t at = underscore + 1 - kAnchor.size();
+  for (std::size_t at = 0; at + kAnchor.size() <= text.size(); ++at) {
     if (!MatchesAt(text, at, kAnchor)) continue;
     for (std::size_t p = 0; p < kDevicePatterns.size(); ++p) {
-      // From the vendor id on first: it tells most patterns apart at once.
-      const std::u16string_view pattern = kDevicePatterns[p].text;
       const std::size_t offset = offsets[p];
-      const std::size_t afterAnchor = offset + kAnchor.size();
-      if (at >= offset && MatchesAt(text, at + kAnchor.size(), pattern.substr(afterAnchor)) &&
-          MatchesAt(text, at - offset, pattern.substr(0, offset))) {
-        matched.set(p);
-      }
+      if (at >= offset && MatchesAt(text, at - offset, kDevicePatterns[p].text)) matched.set(p);
     }
   }
   return matched;
